@@ -1,0 +1,60 @@
+#include "core/CommandFrame.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace tmq {
+
+void BusyPointer::show()
+{
+    if (!shown_) {
+        ui_.setBusy(true);
+        shown_ = true;
+    }
+}
+
+void BusyPointer::restore()
+{
+    if (shown_) {
+        shown_ = false;
+        ui_.setBusy(false);
+    }
+}
+
+namespace {
+
+bool fileExists(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+} // namespace
+
+CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps)
+{
+    if (auto chosen = ui.chooseXmlFile())
+        session.selectedXmlFile = *chosen;
+
+    if (!fileExists(session.selectedXmlFile)) {
+        ui.showMessage(kFileMissingMessage);
+        return CommandResult::FileMissing;
+    }
+
+    BusyPointer busy(ui);
+    if (steps.busyBeforeLoad)
+        busy.show();
+    session.document.reset();
+    session.document = XmlDocument::load(session.selectedXmlFile);
+    busy.show();
+
+    steps.run(session);
+
+    busy.restore();
+    ui.showMessage(steps.doneMessage);
+    return CommandResult::Completed;
+}
+
+} // namespace tmq

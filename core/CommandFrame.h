@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/Session.h"
+#include "core/UserInterface.h"
+
+#include <functional>
+#include <string>
+
+namespace tmq {
+
+inline constexpr const char* kFileMissingMessage = "No existe archivo";
+
+enum class CommandResult { Completed, FileMissing };
+
+// Switches the busy pointer on when asked and back off when the command ends,
+// by its normal path or by an error.
+class BusyPointer {
+public:
+    explicit BusyPointer(UserInterface& ui) : ui_(ui) {}
+    ~BusyPointer() { restore(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+    void show();
+    void restore();
+
+private:
+    UserInterface& ui_;
+    bool shown_ = false;
+};
+
+// What distinguishes one command from the other inside the shared frame.
+struct CommandSteps {
+    // The import shows the busy pointer before loading, the export after.
+    bool busyBeforeLoad = false;
+    // The command's own work on the loaded document in session.document.
+    std::function<void(Session&)> run;
+    // Shown when the work ends normally.
+    std::string doneMessage;
+};
+
+// The frame both commands share: file choice, "No existe archivo", loading
+// the document, the busy pointer and the final message. Errors propagate to
+// the caller, with the pointer restored.
+CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps);
+
+} // namespace tmq
