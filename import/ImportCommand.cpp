@@ -1,0 +1,67 @@
+#include "import/ImportCommand.h"
+
+#include "core/Error.h"
+#include "core/WorkingFolder.h"
+#include "import/ActivityLists.h"
+#include "import/ImportTables.h"
+
+namespace tmq {
+
+namespace {
+
+void appendErrorBlock(XmlDocument& doc, XmlElement section)
+{
+    XmlElement block = doc.createElement("ERROR");
+    doc.appendChild(section, block);
+    for (const auto& [dato, text] : {std::pair{"CN_ERROR", "0"},
+                                     std::pair{"TE_ERROR", "Servicio finalizado Correctamente"}}) {
+        XmlElement value = doc.createElement("salida");
+        value.setAttribute("dato", dato);
+        value.setText(text);
+        doc.appendChild(block, value);
+    }
+}
+
+} // namespace
+
+void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
+                     const std::string& sourceName, const std::string& resultPath)
+{
+    XmlElement root = doc.documentElement();
+    if (!root)
+        throw Error("El documento '" + sourceName + "' no tiene elemento raíz");
+
+    XmlElement oldSection = doc.selectSingleNode(root, "SALIDAS");
+    if (!oldSection)
+        throw Error("El documento '" + sourceName + "' no tiene la sección SALIDAS bajo su elemento "
+                    "raíz '" + root.name() + "'");
+    doc.removeChild(root, oldSection);
+    doc.appendChild(root, doc.createElement("SALIDAS"));
+
+    // The first SALIDAS of the root once more: normally the new one, but a
+    // second section of the loaded document comes before it.
+    XmlElement section = doc.selectSingleNode(root, "SALIDAS");
+    appendErrorBlock(doc, section);
+
+    ImportTables tables;
+    tables.open(workingFolder);
+    ImportarActividades(doc, section, tables);
+    tables.close();
+
+    doc.save(resultPath);
+}
+
+CommandResult runImportCommand(UserInterface& ui, Session& session,
+                               const std::filesystem::path& workingFolder)
+{
+    CommandSteps steps;
+    steps.busyBeforeLoad = true;
+    steps.doneMessage = kImportDoneMessage;
+    steps.run = [&workingFolder](Session& s) {
+        importTimetable(*s.document, workingFolder, s.selectedXmlFile,
+                        resultPathFor(s.selectedXmlFile));
+    };
+    return runCommand(ui, session, steps);
+}
+
+} // namespace tmq
