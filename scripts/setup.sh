@@ -14,6 +14,7 @@ packages=(
   fonts-liberation fonts-wine
   python3 python3-dbfread
   util-linux
+  locales
 )
 
 missing=()
@@ -23,15 +24,20 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Instalando: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Instalando: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests check that numbers stay right under a Spanish locale, which
+# writes decimal commas; make sure one exists.
+if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
+  $sudo localedef -i es_ES -f UTF-8 es_ES.UTF-8
+fi
