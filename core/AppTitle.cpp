@@ -1,6 +1,7 @@
 #include "core/AppTitle.h"
 
-#include <cctype>
+#include "core/CaseFold.h"
+#include "core/Cp1252.h"
 
 namespace tmq {
 
@@ -11,9 +12,11 @@ std::string applicationTitle(const std::string& executablePath)
     std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     if (const auto dot = name.find('.'); dot != std::string::npos)
         name.erase(dot);
-    for (std::size_t i = 1; i < name.size(); ++i)
-        name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
-    return name;
+    // Lower the letters in the 8-bit code page, where one character is one byte.
+    std::string ansi = utf8ToCp1252(name);
+    if (ansi.size() > 1)
+        ansi = ansi.front() + foldCaseCp1252(std::string_view(ansi).substr(1));
+    return cp1252ToUtf8(ansi);
 }
 
 } // namespace tmq

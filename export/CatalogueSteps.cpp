@@ -1,4 +1,4 @@
-#include "export/CaseFold.h"
+#include "core/CaseFold.h"
 #include "export/ExportSteps.h"
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"

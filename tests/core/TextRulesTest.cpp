@@ -1,7 +1,7 @@
 #include "core/AppTitle.h"
 #include "core/Error.h"
 #include "core/WorkingFolder.h"
-#include "export/CaseFold.h"
+#include "core/CaseFold.h"
 #include "export/Sessions.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "export/CaseFold.h"
+#include "core/CaseFold.h"
 
 namespace tmq {
 
