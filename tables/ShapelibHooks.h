@@ -1,0 +1,35 @@
+#pragma once
+
+#include <shapefil.h>
+
+#include <filesystem>
+#include <string>
+
+namespace tmq {
+
+// Scope of one or more shapelib calls on a table file. shapelib's hooks carry
+// no user data, so this sets what they need for the calling thread:
+// - every ".dbf" file shapelib opens, whatever the letter case it asks for,
+//   is `tableFile`, which keeps the exact name and the ".DBF" extension;
+// - its messages are collected instead of printed;
+// - numbers are read independently of the C library's locale.
+class ShapelibScope {
+public:
+    explicit ShapelibScope(const std::filesystem::path& tableFile);
+    ~ShapelibScope();
+    ShapelibScope(const ShapelibScope&) = delete;
+    ShapelibScope& operator=(const ShapelibScope&) = delete;
+
+    // The hooks to hand to DBFOpenLL and DBFCreateLL.
+    static SAHooks* hooks();
+
+    // Whether shapelib reported a failure within the scope.
+    bool failed() const;
+    // What went wrong, in the words of shapelib or of the system: for a
+    // failed open, the system's reason; otherwise shapelib's messages.
+    std::string reason() const;
+    // The system error number of the last file that could not be opened.
+    int openError() const;
+};
+
+} // namespace tmq
