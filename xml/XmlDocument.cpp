@@ -1,1 +1,232 @@
 #include "xml/XmlDocument.h"
+
+#include "core/Error.h"
+#include "xml/AtomicFile.h"
+#include "xml/SafeParser.h"
+
+#include <libxml/tree.h>
+#include <libxml/xpath.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+namespace tmq {
+
+namespace {
+
+const xmlChar* xml(std::string_view text, std::string& storage)
+{
+    storage.assign(text);
+    return reinterpret_cast<const xmlChar*>(storage.c_str());
+}
+
+std::string takeString(xmlChar* value)
+{
+    std::string result = value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    xmlFree(value);
+    return result;
+}
+
+std::string qualifiedName(const xmlNode* node)
+{
+    std::string name = reinterpret_cast<const char*>(node->name);
+    if (node->ns != nullptr && node->ns->prefix != nullptr)
+        name = reinterpret_cast<const char*>(node->ns->prefix) + (":" + name);
+    return name;
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
+    std::string content;
+    char buffer[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, count);
+    const bool failed = std::ferror(file) != 0;
+    const int reason = errno;
+    std::fclose(file);
+    if (failed)
+        throw Error("No se puede leer el archivo '" + path + "': " + systemReason(reason));
+    return content;
+}
+
+void ignoreXPathError(void*, xmlErrorPtr) {}
+
+} // namespace
+
+std::string XmlElement::name() const
+{
+    return node_ != nullptr ? qualifiedName(node_) : std::string();
+}
+
+std::string XmlElement::text() const
+{
+    return node_ != nullptr ? takeString(xmlNodeGetContent(node_)) : std::string();
+}
+
+std::optional<std::string> XmlElement::attribute(std::string_view name) const
+{
+    if (node_ == nullptr)
+        return std::nullopt;
+    std::string key;
+    xmlChar* value = xmlGetProp(node_, xml(name, key));
+    if (value == nullptr)
+        return std::nullopt;
+    return takeString(value);
+}
+
+void XmlElement::setAttribute(std::string_view name, std::string_view value)
+{
+    std::string key;
+    std::string content;
+    if (node_ == nullptr || xmlSetProp(node_, xml(name, key), xml(value, content)) == nullptr)
+        throw Error("No se puede poner el atributo '" + std::string(name) + "' a un elemento");
+}
+
+void XmlElement::setText(std::string_view text)
+{
+    if (node_ == nullptr)
+        throw Error("No se puede poner texto a un elemento que no existe");
+    // Taken literally: "&" or "<" in `text` stay characters, not markup.
+    xmlNodeSetContent(node_, nullptr);
+    if (!text.empty()) {
+        std::string content;
+        xmlNodeAddContentLen(node_, xml(text, content), static_cast<int>(text.size()));
+    }
+}
+
+XmlDocument::XmlDocument(xmlDocPtr doc) : doc_(doc) {}
+
+XmlDocument::~XmlDocument()
+{
+    // A created element appended to another created one goes with it.
+    std::vector<xmlNodePtr> roots;
+    std::copy_if(detached_.begin(), detached_.end(), std::back_inserter(roots),
+                 [](xmlNodePtr node) { return node->parent == nullptr; });
+    for (xmlNodePtr node : roots)
+        xmlFreeNode(node);
+    xmlFreeDoc(doc_);
+}
+
+std::unique_ptr<XmlDocument> XmlDocument::load(const std::string& path)
+{
+    return parse(readWholeFile(path), path);
+}
+
+std::unique_ptr<XmlDocument> XmlDocument::parse(std::string_view content, const std::string& name)
+{
+    return std::unique_ptr<XmlDocument>(new XmlDocument(parseDocumentSafely(content, name)));
+}
+
+XmlElement XmlDocument::documentElement() const
+{
+    return XmlElement(xmlDocGetRootElement(doc_));
+}
+
+std::vector<XmlElement> XmlDocument::selectNodes(std::string_view xpath) const
+{
+    return selectNodes(XmlElement(), xpath);
+}
+
+std::vector<XmlElement> XmlDocument::selectNodes(XmlElement context, std::string_view xpath) const
+{
+    std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> xpathContext(
+        xmlXPathNewContext(doc_), xmlXPathFreeContext);
+    if (!xpathContext)
+        throw Error("No hay memoria suficiente para buscar en el documento");
+    xpathContext->error = ignoreXPathError;
+    xpathContext->node = context ? context.raw() : reinterpret_cast<xmlNodePtr>(doc_);
+
+    std::string expression;
+    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> found(
+        xmlXPathEvalExpression(xml(xpath, expression), xpathContext.get()), xmlXPathFreeObject);
+    if (!found)
+        throw Error("La búsqueda «" + expression + "» no es una expresión XPath válida");
+
+    std::vector<XmlElement> elements;
+    if (found->type == XPATH_NODESET && found->nodesetval != nullptr) {
+        const xmlNodeSet& nodes = *found->nodesetval;
+        elements.reserve(static_cast<std::size_t>(nodes.nodeNr));
+        for (int i = 0; i < nodes.nodeNr; ++i) {
+            if (nodes.nodeTab[i]->type == XML_ELEMENT_NODE)
+                elements.emplace_back(nodes.nodeTab[i]);
+        }
+    }
+    return elements;
+}
+
+XmlElement XmlDocument::selectSingleNode(XmlElement context, std::string_view xpath) const
+{
+    const std::vector<XmlElement> found = selectNodes(context, xpath);
+    return found.empty() ? XmlElement() : found.front();
+}
+
+void XmlDocument::removeChild(XmlElement parent, XmlElement child)
+{
+    const std::string file = doc_->URL != nullptr ? reinterpret_cast<const char*>(doc_->URL) : "";
+    if (!child)
+        throw Error("No se puede quitar un elemento del documento '" + file +
+                    "': no se encontró el elemento");
+    if (!parent || child.raw()->parent != parent.raw())
+        throw Error("No se puede quitar el elemento <" + child.name() + "> del documento '" + file +
+                    "': no es hijo de <" + parent.name() + ">");
+    xmlUnlinkNode(child.raw());
+    xmlFreeNode(child.raw());
+}
+
+XmlElement XmlDocument::createElement(std::string_view name)
+{
+    std::string tag;
+    xmlNodePtr node = xmlNewDocNode(doc_, nullptr, xml(name, tag), nullptr);
+    if (node == nullptr)
+        throw Error("No se puede crear el elemento <" + tag + ">");
+    detached_.push_back(node);
+    return XmlElement(node);
+}
+
+void XmlDocument::appendChild(XmlElement parent, XmlElement child)
+{
+    if (!parent || !child)
+        throw Error("No se puede añadir un elemento que no existe");
+    for (xmlNodePtr ancestor = parent.raw(); ancestor != nullptr; ancestor = ancestor->parent) {
+        if (ancestor == child.raw())
+            throw Error("No se puede poner el elemento <" + child.name() + "> dentro de sí mismo");
+    }
+    xmlUnlinkNode(child.raw());
+    xmlAddChild(parent.raw(), child.raw());
+    detached_.erase(std::remove(detached_.begin(), detached_.end(), child.raw()), detached_.end());
+}
+
+std::string XmlDocument::declaredEncoding() const
+{
+    return doc_->encoding != nullptr ? reinterpret_cast<const char*>(doc_->encoding) : "";
+}
+
+std::string XmlDocument::serialize() const
+{
+    std::string encoding = declaredEncoding();
+    if (encoding.empty())
+        encoding = "UTF-8";
+    xmlChar* buffer = nullptr;
+    int size = 0;
+    // Unformatted: the document is written as it was read. Formatting would
+    // not indent elements added among indented ones, and would reindent a
+    // document read without whitespace between its elements.
+    xmlDocDumpFormatMemoryEnc(doc_, &buffer, &size, encoding.c_str(), 0);
+    if (buffer == nullptr)
+        throw Error("No se puede escribir el documento en la codificación '" + encoding + "'");
+    std::string result(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
+    xmlFree(buffer);
+    return result;
+}
+
+void XmlDocument::save(const std::string& path) const
+{
+    writeFileAtomically(path, serialize());
+}
+
+} // namespace tmq

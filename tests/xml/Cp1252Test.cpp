@@ -13,6 +13,11 @@ struct Case {
     std::string ansi;
 };
 
+void PrintTo(const Case& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
 // Text that converts both ways unchanged.
 const Case roundTrips[] = {
     {"ASCII", "Aula 3-B", "Aula 3-B"},
