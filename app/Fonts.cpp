@@ -1,0 +1,77 @@
+#include "app/Fonts.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QStringList>
+
+namespace tmq {
+
+namespace {
+
+// The font package keeps its fonts outside fontconfig's folders, so they
+// are added to the application by hand. Only the TrueType wrapper of the
+// bitmaps will do: Qt cannot draw the glyphs of the .fon files.
+const char* const kDialogFontFiles[] = {
+    "/usr/share/wine/fonts/ms_sans_serif.ttf",
+    "/usr/lib/wine/fonts/ms_sans_serif.ttf",
+};
+
+QString loadDialogFontFamily()
+{
+    for (const char* file : kDialogFontFiles) {
+        if (!QFile::exists(QString::fromLatin1(file)))
+            continue;
+        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (!families.isEmpty())
+            return families.first();
+    }
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+} // namespace
+
+QString dialogFontFamily()
+{
+    static const QString family = loadDialogFontFamily();
+    return family;
+}
+
+QString arialFamily()
+{
+    static const QString family = QFontDatabase::families().contains(QStringLiteral("Arial"))
+                                      ? QStringLiteral("Arial")
+                                      : QStringLiteral("Liberation Sans");
+    return family;
+}
+
+QFont dialogFont()
+{
+    QFont font(dialogFontFamily());
+    font.setPointSize(8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+bool lacksBoldFace(const QFont& font)
+{
+    static const QString sample = QStringLiteral("TransMirtavelQuelmar");
+    QFont regular = font;
+    regular.setBold(false);
+    QFont bold = font;
+    bold.setBold(true);
+    return QFontMetrics(regular).horizontalAdvance(sample) ==
+           QFontMetrics(bold).horizontalAdvance(sample);
+}
+
+QFont headingFont()
+{
+    QFont font(arialFamily());
+    font.setPixelSize(16);
+    font.setBold(true);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace tmq
