@@ -1,1 +1,97 @@
 #include "xml/Envelope.h"
+
+#include "core/Cp1252.h"
+
+#include <libxml/tree.h>
+
+namespace tmq {
+
+namespace {
+
+// Whether `node` is an element without namespace named `name`, which is what
+// a plain name in an XPath step selects.
+bool isElement(const xmlNode* node, std::string_view name)
+{
+    return node->type == XML_ELEMENT_NODE && node->ns == nullptr &&
+           reinterpret_cast<const char*>(node->name) == name;
+}
+
+// Appends to `out` the children of `parent` that the XPath step `name` selects.
+void appendChildren(XmlElement parent, std::string_view name, std::vector<XmlElement>& out)
+{
+    for (xmlNodePtr child = parent.raw()->children; child != nullptr; child = child->next) {
+        if (isElement(child, name))
+            out.emplace_back(child);
+    }
+}
+
+bool isBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+} // namespace
+
+// Walks the tree rather than evaluating
+// /SERVICIO/SALIDAS/listasal[@seq="SEQ"]/listasal: the same elements, without
+// quoting `seq` into an expression, and faster on large documents.
+std::vector<XmlElement> catalogueItems(const XmlDocument& doc, std::string_view seq)
+{
+    std::vector<XmlElement> items;
+    const XmlElement root = doc.documentElement();
+    if (!root || !isElement(root.raw(), "SERVICIO"))
+        return items;
+    for (xmlNodePtr node = root.raw()->children; node != nullptr; node = node->next) {
+        if (!isElement(node, "SALIDAS"))
+            continue;
+        for (xmlNodePtr list = node->children; list != nullptr; list = list->next) {
+            if (isElement(list, "listasal") && XmlElement(list).attribute("seq") == seq)
+                appendChildren(XmlElement(list), "listasal", items);
+        }
+    }
+    return items;
+}
+
+std::vector<XmlElement> valueElements(const XmlDocument&, XmlElement item)
+{
+    std::vector<XmlElement> values;
+    if (item)
+        appendChildren(item, "salida", values);
+    return values;
+}
+
+std::string readValue(XmlElement valueElement)
+{
+    const std::string text = valueElement.text();
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return utf8ToCp1252(std::string_view(text).substr(begin, end - begin));
+}
+
+std::string valueAt(const std::vector<XmlElement>& values, std::size_t position)
+{
+    return position < values.size() ? readValue(values[position]) : std::string();
+}
+
+XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
+{
+    XmlElement list = doc.createElement("listasal");
+    list.setAttribute("seq", seq);
+    doc.appendChild(parent, list);
+    return list;
+}
+
+void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
+                 std::string_view ansiValue)
+{
+    XmlElement value = doc.createElement("salida");
+    value.setAttribute("dato", dato);
+    value.setText(cp1252ToUtf8(ansiValue));
+    doc.appendChild(list, value);
+}
+
+} // namespace tmq
