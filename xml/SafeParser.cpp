@@ -218,8 +218,9 @@ _xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
     context->sax->entityDecl = onEntityDecl;
     context->sax->unparsedEntityDecl = onUnparsedEntityDecl;
 
-    xmlDocPtr doc = xmlCtxtReadMemory(context.get(), content.data(), static_cast<int>(content.size()),
-                                      name.c_str(), nullptr, XML_PARSE_NONET);
+    const int size = static_cast<int>(content.size());
+    xmlDocPtr doc = xmlCtxtReadMemory(context.get(), content.data(), size, name.c_str(), nullptr,
+                                      XML_PARSE_NONET);
     if (doc == nullptr || report.hasFatal()) {
         xmlFreeDoc(doc);
         throw Error(invalidDocument(name, report.failure()));

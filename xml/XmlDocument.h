@@ -28,7 +28,8 @@ public:
     // The attribute's value, or nothing when the element lacks it.
     std::optional<std::string> attribute(std::string_view name) const;
     void setAttribute(std::string_view name, std::string_view value);
-    // Replaces the element's content by the text.
+    // Replaces the element's content by the text, taken literally ("&" and "<"
+    // stay characters).
     void setText(std::string_view text);
 
     bool operator==(const XmlElement&) const = default;
@@ -39,8 +40,8 @@ private:
 
 // An XML document: load, XPath selection, the few changes the import makes,
 // and save. Parsing is safe for hostile input: nothing is read from the
-// network or from any file but the one loaded, and entity-expansion bombs are
-// refused with bounded memory.
+// network or from any file but the one loaded, and a document declaring
+// entities is refused, so entity-expansion bombs cost no memory.
 class XmlDocument {
 public:
     // Loads the whole file. A missing, unreadable or malformed file throws

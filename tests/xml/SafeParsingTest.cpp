@@ -163,8 +163,8 @@ TEST(SafeParsing, UnreadableFilesAreNamedWithTheSystemReason)
         XmlDocument::load(missing);
         FAIL();
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "No se puede abrir el archivo '" + missing + "': no existe el archivo o la carpeta");
+        EXPECT_EQ(std::string(error.what()), "No se puede abrir el archivo '" + missing +
+                                                 "': no existe el archivo o la carpeta");
     }
     try {
         XmlDocument::load(dir.path().string());

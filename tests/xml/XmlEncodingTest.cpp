@@ -52,9 +52,13 @@ const Encoded encodedDocuments[] = {
     {"UTF-16 LE with BOM", utf16Document("UTF-16", false, true), "UTF-16", "Núñez €"},
     {"UTF-16 BE with BOM", utf16Document("UTF-16", true, true), "UTF-16", "Núñez €"},
     {"UTF-16LE without BOM", utf16Document("UTF-16LE", false, false), "UTF-16LE", "Núñez €"},
-    {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a x=\"N\xFA\xF1" "ez\">N\xFA\xF1" "ez</a>",
+    {"ISO-8859-1",
+     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+     "<a x=\"N\xFA\xF1" "ez\">N\xFA\xF1" "ez</a>",
      "ISO-8859-1", "Núñez"},
-    {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a x=\"N\xFA\xF1" "ez \x80\">N\xFA\xF1" "ez \x80</a>",
+    {"windows-1252",
+     "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+     "<a x=\"N\xFA\xF1" "ez \x80\">N\xFA\xF1" "ez \x80</a>",
      "windows-1252", "Núñez €"},
 };
 

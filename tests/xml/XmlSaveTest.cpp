@@ -21,7 +21,8 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-const char* const document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>nuevo</SERVICIO>\n";
+const char* const document =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>nuevo</SERVICIO>\n";
 const char* const older = "contenido anterior";
 
 std::size_t entriesIn(const fs::path& folder)
