@@ -27,7 +27,10 @@ bool isReadableVersion(unsigned char version)
     return false;
 }
 
-bool isDbase7(unsigned char version) { return version == 0x04 || version == 0x8C; }
+bool isDbase7(unsigned char version)
+{
+    return version == 0x04 || version == 0x8C;
+}
 
 std::uint32_t littleEndian(const unsigned char* bytes, int count)
 {
@@ -62,7 +65,8 @@ std::string dbfHeaderProblem(const std::filesystem::path& path)
         return "No se puede leer la tabla " + quoted + ": " + systemReason(sizeError.value());
 
     std::array<unsigned char, kFileHeaderSize> head{};
-    if (fileSize < head.size() || std::fread(head.data(), 1, head.size(), file.get()) != head.size())
+    if (fileSize < head.size() ||
+        std::fread(head.data(), 1, head.size(), file.get()) != head.size())
         return "El archivo " + quoted + " no es una tabla dBASE: tiene solo " +
                std::to_string(fileSize) + " bytes";
     if (isDbase7(head[0]))
@@ -99,9 +103,9 @@ std::string dbfHeaderProblem(const std::filesystem::path& path)
     if (fieldCount == 0)
         return "La tabla " + quoted + " no es válida: su cabecera no describe ningún campo";
     if (recordLength != widthSum + 1)
-        return "La tabla " + quoted + " no es válida: su cabecera da a cada registro " +
-               std::to_string(recordLength) + " bytes y sus campos suman " +
-               std::to_string(widthSum + 1);
+        return "La tabla " + quoted + " no es válida: sus registros ocupan " +
+               std::to_string(recordLength) + " bytes según la cabecera y " +
+               std::to_string(widthSum + 1) + " según sus campos";
 
     const std::uintmax_t recordRoom = (fileSize - headerLength) / recordLength;
     if (recordRoom < recordCount)

@@ -31,12 +31,16 @@ constexpr const char* kCodePage = "LDID/3";
 // "SOLUC", "SOLUC.DBF" or "soluc.dbf" name the table file SOLUC.DBF.
 std::string tableFileName(std::string_view tableName)
 {
-    if (tableName.size() > 4 && sameNameIgnoringCase(tableName.substr(tableName.size() - 4), ".DBF"))
+    if (tableName.size() > 4 &&
+        sameNameIgnoringCase(tableName.substr(tableName.size() - 4), ".DBF"))
         tableName.remove_suffix(4);
     return std::string(tableName) + ".DBF";
 }
 
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const std::filesystem::path& path)
+{
+    return "'" + path.string() + "'";
+}
 
 std::string upperCase(std::string_view text)
 {
@@ -298,11 +302,11 @@ void DbfTable::create(const std::filesystem::path& folder, std::string_view tabl
     const std::string fileName = tableFileName(tableName);
     const std::filesystem::path file = folder / fileName;
     for (const FieldDef& field : fields) {
-        const bool sizeFits = field.type != FieldType::Text ||
-                              (field.width >= 1 && field.width <= kMaxTextWidth);
+        const bool sizeFits =
+            field.type != FieldType::Text || (field.width >= 1 && field.width <= kMaxTextWidth);
         if (field.name.empty() || field.name.size() > kMaxFieldNameLength || !sizeFits)
-            impl_->fail("No se puede crear la tabla " + quoted(file) + ": el campo '" +
-                        field.name + "' no es válido");
+            impl_->fail("No se puede crear la tabla " + quoted(file) + ": el campo '" + field.name +
+                        "' no es válido");
     }
     if (fields.empty())
         impl_->fail("No se puede crear la tabla " + quoted(file) + ": no tiene campos");
@@ -344,8 +348,7 @@ void DbfTable::create(const std::filesystem::path& folder, std::string_view tabl
         impl_->release();
 }
 
-void DbfTable::open(const std::filesystem::path& folder, std::string_view tableName,
-                    Access access)
+void DbfTable::open(const std::filesystem::path& folder, std::string_view tableName, Access access)
 {
     if (isOpen())
         return;
@@ -362,9 +365,15 @@ void DbfTable::close()
         impl_->release();
 }
 
-bool DbfTable::isOpen() const { return impl_->handle != nullptr; }
+bool DbfTable::isOpen() const
+{
+    return impl_->handle != nullptr;
+}
 
-const std::filesystem::path& DbfTable::path() const { return impl_->path; }
+const std::filesystem::path& DbfTable::path() const
+{
+    return impl_->path;
+}
 
 void DbfTable::first()
 {
@@ -378,9 +387,15 @@ void DbfTable::next()
     impl_->seekVisible(std::min(impl_->current + 1, impl_->recordCount()));
 }
 
-bool DbfTable::eof() const { return impl_->current >= impl_->recordCount(); }
+bool DbfTable::eof() const
+{
+    return impl_->current >= impl_->recordCount();
+}
 
-int DbfTable::recordNumber() const { return impl_->current; }
+int DbfTable::recordNumber() const
+{
+    return impl_->current;
+}
 
 void DbfTable::moveTo(int recordNumber)
 {
@@ -425,9 +440,15 @@ void DbfTable::post()
     impl_->current = record;
 }
 
-int DbfTable::fieldIndex(std::string_view fieldName) const { return impl_->indexOf(fieldName); }
+int DbfTable::fieldIndex(std::string_view fieldName) const
+{
+    return impl_->indexOf(fieldName);
+}
 
-int DbfTable::fieldCount() const { return static_cast<int>(impl_->fields.size()); }
+int DbfTable::fieldCount() const
+{
+    return static_cast<int>(impl_->fields.size());
+}
 
 std::string DbfTable::fieldName(int index) const
 {

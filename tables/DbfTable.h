@@ -73,7 +73,8 @@ public:
     void moveTo(int recordNumber);
 
     // Starts a new row with all fields empty; post() stores it after the
-    // last row. Values assigned before post() read back from the new row.
+    // last row and stands on it. Values assigned before post() read back from
+    // the new row. A row not posted is dropped by a move, append() or close().
     void append();
     void post();
 

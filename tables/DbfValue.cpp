@@ -18,8 +18,14 @@ namespace {
 constexpr std::string_view kBlanks{" \0", 2};
 constexpr std::int64_t kCurrencyScale = 10000;
 
-bool isBinaryType(char type) { return type == 'I' || type == 'B' || type == 'Y'; }
-bool isNumericType(char type) { return type == 'N' || type == 'F' || isBinaryType(type); }
+bool isBinaryType(char type)
+{
+    return type == 'I' || type == 'B' || type == 'Y';
+}
+bool isNumericType(char type)
+{
+    return type == 'N' || type == 'F' || isBinaryType(type);
+}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -55,10 +61,14 @@ void writeLittleEndian(std::uint64_t value, std::span<char> raw)
 
 std::int32_t binaryInteger(std::string_view raw)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(readLittleEndian(raw.substr(0, 4))));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(readLittleEndian(raw.substr(0, 4))));
 }
 
-double binaryDouble(std::string_view raw) { return std::bit_cast<double>(readLittleEndian(raw.substr(0, 8))); }
+double binaryDouble(std::string_view raw)
+{
+    return std::bit_cast<double>(readLittleEndian(raw.substr(0, 8)));
+}
 
 std::int64_t binaryCurrency(std::string_view raw)
 {
@@ -142,8 +152,8 @@ std::string decimalText(double value)
     if (value == 0.0)
         return "0";
     std::array<char, 400> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                      std::chars_format::fixed);
+    const auto result =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     return {text.data(), result.ptr};
 }
 

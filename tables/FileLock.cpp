@@ -14,9 +14,15 @@ namespace tmq {
 // A Windows build locks through the share mode of the files it opens; this
 // stand-in keeps the interface until that is written.
 FileLock::~FileLock() = default;
-FileLock::Outcome FileLock::lock(const std::filesystem::path&) { return Outcome::Locked; }
+FileLock::Outcome FileLock::lock(const std::filesystem::path&)
+{
+    return Outcome::Locked;
+}
 void FileLock::unlock() {}
-bool FileLock::isLockedElsewhere(const std::filesystem::path&) { return false; }
+bool FileLock::isLockedElsewhere(const std::filesystem::path&)
+{
+    return false;
+}
 
 #else
 
@@ -24,7 +30,10 @@ namespace {
 
 // File systems without locks (some network shares) leave the file unguarded
 // instead of making it unusable.
-bool locksUnsupported(int error) { return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS; }
+bool locksUnsupported(int error)
+{
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
+}
 
 struct flock wholeFile(short type)
 {
@@ -36,7 +45,10 @@ struct flock wholeFile(short type)
 
 } // namespace
 
-FileLock::~FileLock() { unlock(); }
+FileLock::~FileLock()
+{
+    unlock();
+}
 
 FileLock::Outcome FileLock::lock(const std::filesystem::path& path)
 {

@@ -56,7 +56,10 @@ int closeFile(SAFile file)
     return result;
 }
 
-void collectMessage(const char* message) { note(message); }
+void collectMessage(const char* message)
+{
+    note(message);
+}
 
 double parseNumber(const char* text)
 {
@@ -93,7 +96,10 @@ ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile)
     t_openError = 0;
 }
 
-ShapelibScope::~ShapelibScope() { t_tableFile = nullptr; }
+ShapelibScope::~ShapelibScope()
+{
+    t_tableFile = nullptr;
+}
 
 SAHooks* ShapelibScope::hooks()
 {
@@ -101,7 +107,10 @@ SAHooks* ShapelibScope::hooks()
     return &hooks;
 }
 
-bool ShapelibScope::failed() const { return !t_messages.empty(); }
+bool ShapelibScope::failed() const
+{
+    return !t_messages.empty();
+}
 
 std::string ShapelibScope::reason() const
 {
@@ -112,6 +121,9 @@ std::string ShapelibScope::reason() const
     return "formato no reconocido";
 }
 
-int ShapelibScope::openError() const { return t_openError; }
+int ShapelibScope::openError() const
+{
+    return t_openError;
+}
 
 } // namespace tmq
