@@ -17,7 +17,6 @@ namespace {
 
 // A problem the parser reported, as the user will read it.
 struct Problem {
-    int level = XML_ERR_NONE;
     int line = 0;
     int column = 0;
     std::string reason;
@@ -99,14 +98,14 @@ public:
     void add(const xmlError& error)
     {
         if (error.level == XML_ERR_FATAL && !fatal_)
-            fatal_ = Problem{error.level, error.line, error.int2, spanishReason(error)};
+            fatal_ = Problem{error.line, error.int2, spanishReason(error)};
         else if (error.level == XML_ERR_ERROR && !other_)
-            other_ = Problem{error.level, error.line, error.int2, spanishReason(error)};
+            other_ = Problem{error.line, error.int2, spanishReason(error)};
     }
     void refuse(int line, int column, std::string reason)
     {
         if (!fatal_)
-            fatal_ = Problem{XML_ERR_FATAL, line, column, std::move(reason)};
+            fatal_ = Problem{line, column, std::move(reason)};
     }
     bool hasFatal() const { return fatal_.has_value(); }
     // The problem to show when the document could not be read.
@@ -116,7 +115,7 @@ public:
             return *fatal_;
         if (other_)
             return *other_;
-        return Problem{XML_ERR_FATAL, 0, 0, "el analizador no dio la razón"};
+        return Problem{0, 0, "el analizador no dio la razón"};
     }
 
 private:
@@ -205,7 +204,7 @@ _xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
 {
     setUpLibxml();
     if (content.empty())
-        throw Error(invalidDocument(name, {XML_ERR_FATAL, 0, 0, "el archivo está vacío"}));
+        throw Error(invalidDocument(name, {0, 0, "el archivo está vacío"}));
     if (content.size() > static_cast<std::size_t>(INT_MAX))
         throw Error("El archivo '" + name + "' es demasiado grande para leerlo");
 
@@ -227,7 +226,7 @@ _xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
     }
     if (xmlDocGetRootElement(doc) == nullptr) {
         xmlFreeDoc(doc);
-        throw Error(invalidDocument(name, {XML_ERR_FATAL, 0, 0, "no tiene elemento raíz"}));
+        throw Error(invalidDocument(name, {0, 0, "no tiene elemento raíz"}));
     }
     return doc;
 }
