@@ -25,7 +25,7 @@ std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path& f
     std::vector<std::filesystem::path> found;
 #ifdef _WIN32
     std::error_code error;
-    const std::filesystem::path exact = folder / std::filesystem::u8path(fileName);
+    const std::filesystem::path exact = folder / fileName;
     if (std::filesystem::exists(exact, error))
         found.push_back(exact);
 #else

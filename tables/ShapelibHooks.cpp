@@ -89,7 +89,7 @@ SAHooks makeHooks()
 
 } // namespace
 
-ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile)
+ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile) : outer_(t_tableFile)
 {
     t_tableFile = &tableFile;
     t_messages.clear();
@@ -98,7 +98,7 @@ ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile)
 
 ShapelibScope::~ShapelibScope()
 {
-    t_tableFile = nullptr;
+    t_tableFile = outer_;
 }
 
 SAHooks* ShapelibScope::hooks()
@@ -117,7 +117,7 @@ std::string ShapelibScope::reason() const
     if (t_openError != 0)
         return systemReason(t_openError);
     if (!t_messages.empty())
-        return t_messages;
+        return "shapelib informa \"" + t_messages + "\"";
     return "formato no reconocido";
 }
 

@@ -25,11 +25,14 @@ public:
 
     // Whether shapelib reported a failure within the scope.
     bool failed() const;
-    // What went wrong, in the words of shapelib or of the system: for a
-    // failed open, the system's reason; otherwise shapelib's messages.
+    // What went wrong: for a file that could not be opened, the system's
+    // reason; otherwise shapelib's own (English) messages, quoted.
     std::string reason() const;
     // The system error number of the last file that could not be opened.
     int openError() const;
+
+private:
+    const std::filesystem::path* outer_;
 };
 
 } // namespace tmq

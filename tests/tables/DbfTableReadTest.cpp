@@ -82,6 +82,35 @@ TEST_F(DbfTableRead, VisualFoxProTableWithBackLink)
     EXPECT_EQ(table.asInteger("DAY"), 0);
 }
 
+TEST_F(DbfTableRead, ReadingLeavesTheFileAsItWas)
+{
+    const std::string bytes = visualFoxProTable();
+    const std::string file = write("FOX.DBF", bytes);
+    DbfTable table;
+    table.open(dir.path(), "FOX", Access::Exclusive);
+    for (table.first(); !table.eof(); table.next())
+        table.asText("NAME");
+    table.close();
+    EXPECT_EQ(readFile(file), bytes);
+}
+
+TEST_F(DbfTableRead, ShapelibFailureIsReportedAndNotPrinted)
+{
+    // Longer than the buffer of an open file, so that its end is read anew.
+    const std::vector<std::string> records(1000, " " + padRight("A", 20));
+    const std::string file = write("CUT.DBF", dbfBytes(0x03, {{"CODE", 'C', 20}}, records));
+    DbfTable table("wwTableCut");
+    table.open(dir.path(), "CUT");
+    std::filesystem::resize_file(file, 32 + 32 + 1 + 21);
+    testing::internal::CaptureStderr();
+    const std::string message = errorText([&] { table.moveTo(900); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const std::string start =
+        "wwTableCut: No se puede leer el registro 901 de la tabla '" + file + "': ";
+    EXPECT_EQ(message.substr(0, start.size()), start);
+    EXPECT_GT(message.size(), start.size()) << "shapelib's own words follow";
+}
+
 TEST_F(DbfTableRead, DbaseFourFloatAndWideNumericFields)
 {
     write("D4.DBF", dbfBytes(0x8B, {{"F", 'F', 10, 3}, {"N", 'N', 12, 0}},

@@ -269,13 +269,18 @@ TEST_F(DbfTableWrite, RowsAreAddedInOrderAndTheCursorStandsOnTheNewOne)
 
     // A row never posted is not written.
     table.append();
+    table.setText("CODE", "X");
+    table.close();
+    table.open(dir.path(), "ASIGT");
+    table.append();
     table.setText("CODE", "D");
+    table.post();
     table.close();
     table.open(dir.path(), "ASIGT");
     codes.clear();
     for (table.first(); !table.eof(); table.next())
         codes += table.asText("CODE");
-    EXPECT_EQ(codes, "ABC");
+    EXPECT_EQ(codes, "ABCD");
 }
 
 TEST_F(DbfTableWrite, AssigningWithoutANewRowIsRefused)
