@@ -12,6 +12,7 @@
 #include <shapefil.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <utility>
 
@@ -40,6 +41,16 @@ std::string tableFileName(std::string_view tableName)
 std::string quoted(const std::filesystem::path& path)
 {
     return "'" + path.string() + "'";
+}
+
+// A type letter as messages give it: 'M', or the byte's value when it is none.
+std::string typeName(char type)
+{
+    if (type > ' ' && type < 0x7F)
+        return std::string{'\'', type, '\''};
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned char>(type));
+    return text;
 }
 
 std::string upperCase(std::string_view text)
@@ -141,7 +152,7 @@ struct DbfTable::Impl {
         const DbfField& field = fields[static_cast<std::size_t>(indexOf(fieldName))];
         if (!isSupportedField(field))
             fail("El campo '" + field.name + "' de la tabla " + quoted(path) +
-                 " es de un tipo que no se puede leer ('" + std::string(1, field.type) + "')");
+                 " es de un tipo que no se puede leer (" + typeName(field.type) + ")");
         return field;
     }
 

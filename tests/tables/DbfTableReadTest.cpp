@@ -234,11 +234,16 @@ TEST_F(DbfTableRead, MissingFieldIsNamedAsAsked)
 TEST_F(DbfTableRead, UnknownFieldTypeIsRefusedOnlyWhenRead)
 {
     const std::string file =
-        write("M.DBF", dbfBytes(0x83, {{"NAME", 'C', 3}, {"NOTES", 'M', 10}, {"WHEN", 'T', 8}},
-                                {" Ana" + padLeft("1", 10) + std::string(8, '\0')}));
+        write("M.DBF", dbfBytes(0x83,
+                                {{"NAME", 'C', 3},
+                                 {"NOTES", 'M', 10},
+                                 {"WHEN", 'T', 8},
+                                 {"ODD", '\x01', 1},
+                                 {"SHORT", 'I', 2}},
+                                {" Ana" + padLeft("1", 10) + std::string(11, '\0')}));
     DbfTable table("wwTableM");
     table.open(dir.path(), "M");
-    EXPECT_EQ(table.fieldCount(), 3);
+    EXPECT_EQ(table.fieldCount(), 5);
     EXPECT_EQ(table.asText("NAME"), "Ana");
     EXPECT_EQ(errorText([&] { table.asText("NOTES"); }),
               "wwTableM: El campo 'NOTES' de la tabla '" + file +
@@ -246,6 +251,11 @@ TEST_F(DbfTableRead, UnknownFieldTypeIsRefusedOnlyWhenRead)
     EXPECT_EQ(errorText([&] { table.asInteger("WHEN"); }),
               "wwTableM: El campo 'WHEN' de la tabla '" + file +
                   "' es de un tipo que no se puede leer ('T')");
+    EXPECT_EQ(errorText([&] { table.setFilter("ODD", ""); }),
+              "wwTableM: El campo 'ODD' de la tabla '" + file +
+                  "' es de un tipo que no se puede leer (0x01)");
+    EXPECT_NE(errorText([&] { table.asFloat("SHORT"); }).find("('I')"), std::string::npos)
+        << "a binary integer must have 4 bytes";
 }
 
 TEST_F(DbfTableRead, EveryReadableVersionOpens)
