@@ -66,6 +66,7 @@ const std::vector<TimeSlotCase> kSlots{
     namedSlot("SmallLetterStandsForItself", "l1", "l", "1"),
     namedSlot("OtherLetterStandsForItself", "Ñ5", "Ñ", "5"),
     namedSlot("DigitStandsForItself", "91", "9", "1"),
+    namedSlot("HourCountsAccentedLettersAsOne", "XÑÁ9", "3", "ÑÁ"),
     namedSlot("NameOfOneLetterHasNoHour", "L", "1", ""),
     {"LongNameIsCutButGivesDayAndHour",
      {{named("NOMBRE", "LUNES-PRIMERA")}},
