@@ -1,0 +1,230 @@
+// transmirtavquelmar-cli import: what it prints, its exit codes, and a
+// result folder the user may not write to, tried as an unprivileged user.
+
+#include "support/TestSupport.h"
+#include "support/TimetableStandIn.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tmq::test {
+namespace {
+
+using testing::HasSubstr;
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `args` (the program first) with its output caught in files of `scratch`.
+Outcome run(const std::vector<std::string>& args, const fs::path& scratch)
+{
+    const fs::path outPath = scratch / "stdout.txt";
+    const fs::path errPath = scratch / "stderr.txt";
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0)
+            _exit(127);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+        outcome.exitCode = WEXITSTATUS(status);
+    outcome.out = readFile(outPath);
+    outcome.err = readFile(errPath);
+    return outcome;
+}
+
+// A school exported from the sample and given a timetable by the stand-in:
+// the document in "xml", the tables in "mtemp", the caught output in "salida".
+class CliSchool {
+public:
+    CliSchool()
+    {
+        fs::create_directory(work());
+        fs::create_directory(xmlFolder());
+        fs::create_directory(scratch());
+        fs::copy_file(TMQ_EXAMPLES "/centro.xml", document());
+    }
+
+    fs::path work() const { return dir_ / "mtemp"; }
+    fs::path xmlFolder() const { return dir_ / "xml"; }
+    fs::path scratch() const { return dir_ / "salida"; }
+    fs::path document() const { return xmlFolder() / "centro.xml"; }
+    fs::path result() const { return xmlFolder() / "ResultadoMirtavcentro.xml"; }
+    const fs::path& root() const { return dir_.path(); }
+
+    Outcome cli(const std::string& command, const fs::path& file,
+                const std::vector<std::string>& prefix = {}) const
+    {
+        std::vector<std::string> args = prefix;
+        for (const std::string& arg : {std::string(TMQ_CLI), command, file.string(),
+                                      std::string("--dir"), work().string()})
+            args.push_back(arg);
+        return run(args, scratch());
+    }
+
+    void exportAndPlan() const
+    {
+        ASSERT_EQ(cli("export", document()).exitCode, 0);
+        runTimetableStandIn(work());
+    }
+
+    std::vector<std::string> xmlFolderNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(xmlFolder()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    TempDir dir_;
+};
+
+TEST(ImportCli, PrintsTheFinalMessageAndExitsWithZero)
+{
+    CliSchool school;
+    school.exportAndPlan();
+
+    const Outcome outcome = school.cli("import", school.document());
+
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "Proceso Terminado\n");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_THAT(readFile(school.result()), HasSubstr("<listasal seq=\"EMPLEADO_7\">"));
+}
+
+TEST(ImportCli, RelativeFileNameGivesTheResultBesideIt)
+{
+    CliSchool school;
+    school.exportAndPlan();
+
+    // Run from the document's folder with a bare file name.
+    const std::string script = "cd '" + school.xmlFolder().string() + "' && exec '" +
+                               std::string(TMQ_CLI) + "' import centro.xml --dir '" +
+                               school.work().string() + "'";
+    const Outcome outcome = run({"/bin/sh", "-c", script}, school.scratch());
+
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(fs::exists(school.result()));
+}
+
+TEST(ImportCli, MissingFileGoesToStandardErrorWithOne)
+{
+    CliSchool school;
+    school.exportAndPlan();
+
+    const Outcome outcome = school.cli("import", school.xmlFolder() / "falta.xml");
+
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "No existe archivo\n");
+}
+
+TEST(ImportCli, ErrorGoesToStandardErrorWithTwo)
+{
+    CliSchool school;
+    school.exportAndPlan();
+    fs::remove(school.work() / "SOLUC.DBF");
+
+    const Outcome outcome = school.cli("import", school.document());
+
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_THAT(outcome.err, HasSubstr("wwTableSoluc"));
+    EXPECT_FALSE(fs::exists(school.result()));
+}
+
+// Whether `user` can create a file in `folder`, found out by trying.
+bool canCreateIn(const fs::path& folder, const std::vector<std::string>& asUser,
+                 const fs::path& scratch)
+{
+    std::vector<std::string> args = asUser;
+    args.insert(args.end(), {"/bin/sh", "-c", "touch \"$0/sonda\" && rm \"$0/sonda\"",
+                             folder.string()});
+    return run(args, scratch).exitCode == 0;
+}
+
+TEST(ImportCli, UnwritableResultFolderLeavesTheOlderResultIntact)
+{
+    // Root writes through permission bits; run as nobody so that they count.
+    std::vector<std::string> asUser;
+    if (geteuid() == 0)
+        asUser = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
+
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable folder" : "read-only folder");
+        CliSchool school;
+        school.exportAndPlan();
+        const std::string older = "<?xml version=\"1.0\"?>\n<resultado>anterior</resultado>\n";
+        writeFile(school.result(), older);
+
+        // Everything reachable and the tables writable by the user; the
+        // document folder readable and traversable, writable only in the
+        // control case.
+        fs::permissions(school.root(), fs::perms::all, fs::perm_options::replace);
+        for (const fs::path& folder : {school.work(), school.scratch()})
+            fs::permissions(folder, fs::perms::all, fs::perm_options::replace);
+        for (const auto& entry : fs::directory_iterator(school.work()))
+            fs::permissions(entry.path(), fs::perms::all & ~fs::perms::owner_exec &
+                                              ~fs::perms::group_exec & ~fs::perms::others_exec,
+                            fs::perm_options::replace);
+        for (const fs::path& file : {school.document(), school.result()})
+            fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write |
+                                      fs::perms::group_read | fs::perms::others_read,
+                            fs::perm_options::replace);
+        const fs::perms readOnly = fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec;
+        fs::permissions(school.xmlFolder(), writable ? fs::perms::all : readOnly,
+                        fs::perm_options::replace);
+        if (geteuid() != 0 && !writable)
+            fs::permissions(school.xmlFolder(), fs::perms::owner_write, fs::perm_options::remove);
+
+        ASSERT_EQ(canCreateIn(school.xmlFolder(), asUser, school.scratch()), writable)
+            << "the folder's permissions do not hold for the user running the program";
+
+        const Outcome outcome = school.cli("import", school.document(), asUser);
+
+        if (writable) {
+            EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+            EXPECT_THAT(readFile(school.result()), HasSubstr("EMPLEADO_1"));
+        } else {
+            EXPECT_EQ(outcome.exitCode, 2);
+            EXPECT_THAT(outcome.err, HasSubstr("'" + school.result().string() + "'"));
+            EXPECT_THAT(outcome.err, HasSubstr("permiso denegado"));
+            EXPECT_EQ(readFile(school.result()), older);
+        }
+        EXPECT_EQ(school.xmlFolderNames(),
+                  (std::vector<std::string>{"ResultadoMirtavcentro.xml", "centro.xml"}));
+        fs::permissions(school.xmlFolder(), fs::perms::owner_all, fs::perm_options::add);
+    }
+}
+
+} // namespace
+} // namespace tmq::test
