@@ -16,7 +16,7 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
     const std::vector<std::pair<std::string, std::string>> cases{
         {"C:\\Programas\\TransMirtavQuelmar.exe", "Transmirtavquelmar"},
         {"/usr/local/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
-        {"/opt/tm/transMirtav.v2.exe", "Transmirtav"},
+        {"/opt/tm/transMirtav.v2.exe", "transmirtav"},
         {"ÑANDÚ.exe", "Ñandú"},
         {"x", "x"},
         {".hidden", ""},
