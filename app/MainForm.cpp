@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -174,10 +173,10 @@ QPushButton* TMForm::makeButton(const QString& name, const QString& caption,
     button->setGeometry(geometry);
     button->setIcon(buttonIcon(picture));
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
-    // Outside a dialog a push button reacts to Enter only when auto-default.
+    // Auto-default buttons react to Enter and are drawn as the default
+    // button while they have the focus, also outside a dialog.
     button->setAutoDefault(true);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->installEventFilter(this);
     return button;
 }
 
@@ -313,23 +312,14 @@ void TMForm::showEvent(QShowEvent* event)
     if (shownBefore_)
         return;
     shownBefore_ = true;
-    if (QScreen* display = screen())
-        move(display->geometry().center() - rect().center());
-    bClose_->setFocus(Qt::OtherFocusReason);
-}
-
-bool TMForm::eventFilter(QObject* watched, QEvent* event)
-{
-    // The focused button is drawn as the default one, as in a dialog.
-    auto* button = qobject_cast<QPushButton*>(watched);
-    if (button != nullptr && event->type() == QEvent::FocusIn) {
-        button->setDefault(true);
-    } else if (button != nullptr && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            button->setDefault(false);
+    // The frame is centred where the window system already knows its size,
+    // the client area otherwise.
+    if (QScreen* display = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(display->geometry().center());
+        move(frame.topLeft());
     }
-    return QWidget::eventFilter(watched, event);
+    bClose_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace tmq

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cstdlib>
 
@@ -37,6 +38,14 @@ TEST_F(LayoutTest, WindowIsAFixedDialogFrameWithItsCaption)
     EXPECT_TRUE(form->autoFillBackground());
     EXPECT_EQ(form->palette().color(form->backgroundRole()),
               QApplication::palette().color(QPalette::Button));
+}
+
+TEST_F(LayoutTest, FirstShownCentredOnTheScreen)
+{
+    form->show();
+    const QRect screen = form->screen()->geometry();
+    EXPECT_LE(std::abs(form->frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(form->frameGeometry().center().y() - screen.center().y()), 1);
 }
 
 TEST_F(LayoutTest, ComponentsSitWhereTheyBelong)
