@@ -193,6 +193,12 @@ std::string fieldText(const DbfField& field, std::string_view raw)
         if (field.type == 'B')
             return decimalText(binaryDouble(raw));
         return currencyText(binaryCurrency(raw));
+    case 'N':
+    case 'F':
+        // As a dBASE engine shows a number: 1.00 is "1", 3.50 is "3.5".
+        if (const std::optional<double> value = parseDecimal(raw))
+            return decimalText(*value);
+        return std::string(trimmed(raw));
     default:
         return std::string(trimmed(raw));
     }

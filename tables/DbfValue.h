@@ -26,9 +26,10 @@ struct DbfField {
 // a field and its `width` bytes as `raw`.
 bool isSupportedField(const DbfField& field);
 
-// The field's value as text: C without trailing blanks (or NULs), N, F and D
-// without surrounding ones, L as "True", "False" or "", I, B and Y as the
-// shortest decimal, whole numbers without a fraction.
+// The field's value as text: C without trailing blanks (or NULs), D without
+// surrounding ones, L as "True", "False" or "", N, F, I, B and Y as the
+// shortest decimal, whole numbers without a fraction (an N or F field that
+// holds no number gives its text without surrounding blanks).
 std::string fieldText(const DbfField& field, std::string_view raw);
 
 // The field's value as a number; 0 when the field is blank. None when the

@@ -119,13 +119,14 @@ TEST_F(DbfTableRead, DbaseFourFloatAndWideNumericFields)
                               " " + padLeft("-2.5e1", 10) + padLeft("-2147483648", 12)}));
     DbfTable table;
     table.open(dir.path(), "D4");
-    EXPECT_EQ(table.asText("F"), "1.250");
+    EXPECT_EQ(table.asText("F"), "1.25");
     EXPECT_EQ(table.asFloat("F"), 1.25);
-    EXPECT_EQ(errorText([&] { table.asInteger("F"); }), "'1.250' no es un valor entero válido");
+    EXPECT_EQ(errorText([&] { table.asInteger("F"); }), "'1.25' no es un valor entero válido");
     EXPECT_EQ(table.asText("N"), "2147483647");
     EXPECT_EQ(table.asInteger("N"), INT_MAX);
     table.next();
     EXPECT_EQ(table.asInteger("F"), 2);
+    EXPECT_EQ(table.asText("F"), "2"); // a whole number shows no fraction
     EXPECT_EQ(table.asFloat("N"), 2147483648.0);
     EXPECT_EQ(errorText([&] { table.asInteger("N"); }),
               "'2147483648' no es un valor entero válido");

@@ -200,12 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NumberCase{"AMOUNT", 42, "         42", "42", 42},
                     NumberCase{"AMOUNT", -7, "         -7", "-7", -7},
                     NumberCase{"AMOUNT", 2147483647, " 2147483647", "2147483647", 2147483647},
-                    NumberCase{"HOURS", 3.5, "              3.5000", "3.5000", 3.5},
+                    NumberCase{"HOURS", 3.5, "              3.5000", "3.5", 3.5},
                     NumberCase{"HOURS", 50.0 / 60, "              0.8333", "0.8333", 0.8333},
-                    NumberCase{"HOURS", -2.25, "             -2.2500", "-2.2500", -2.25},
-                    NumberCase{"HOURS", -0.00001, "              0.0000", "0.0000", 0},
+                    NumberCase{"HOURS", -2.25, "             -2.2500", "-2.25", -2.25},
+                    NumberCase{"HOURS", -0.00001, "              0.0000", "0", 0},
                     NumberCase{"HOURS", 123456789012345.0, "123456789012345.0000",
-                               "123456789012345.0000", 123456789012345.0}));
+                               "123456789012345", 123456789012345.0}));
 
 TEST_F(DbfTableWrite, UnassignedNumbersAreBlankAndReadAsZero)
 {
@@ -232,7 +232,7 @@ TEST_F(DbfTableWrite, WholeNumbersInAFloatFieldReadAsIntegers)
     EXPECT_EQ(table.asInteger("HOURS"), 3);
     table.setFloat("HOURS", 3.5);
     EXPECT_EQ(errorText([&] { table.asInteger("HOURS"); }),
-              "'3.5000' no es un valor entero válido");
+              "'3.5' no es un valor entero válido");
 }
 
 TEST_F(DbfTableWrite, NumericTextIsStoredAsANumber)
@@ -241,7 +241,7 @@ TEST_F(DbfTableWrite, NumericTextIsStoredAsANumber)
     table.setText("AMOUNT", " +12 ");
     table.setText("HOURS", "1.25");
     EXPECT_EQ(table.asText("AMOUNT"), "12");
-    EXPECT_EQ(table.asText("HOURS"), "1.2500");
+    EXPECT_EQ(table.asText("HOURS"), "1.25");
     EXPECT_EQ(errorText([&] { table.setText("AMOUNT", "12 min"); }),
               "'12 min' no es un valor válido para el campo 'AMOUNT' de la tabla '" + file() + "'");
 }
