@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   libxml2-dev
   libshp-dev
   libgtest-dev libgmock-dev
