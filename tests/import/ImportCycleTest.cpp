@@ -9,6 +9,12 @@
 #include <gtest/gtest.h>
 
 namespace tmq::test {
+
+void PrintTo(TeacherChoice choice, std::ostream* out)
+{
+    *out << (choice == TeacherChoice::RoundRobin ? "RoundRobin" : "BySubject");
+}
+
 namespace {
 
 // The value texts of every item of catalogue `seq` in the document's SALIDAS.
@@ -66,8 +72,8 @@ XmlTree expectedSection(const XmlTree& root, const std::vector<Lesson>& lessons)
             if (lesson.prof != teacher.at(3) || lesson.dia == 0)
                 continue;
             const std::string matter = lookup(matterBySubject, lesson.asig);
-            const std::string slot = std::string(1, "LMXJVSD"[lesson.dia - 1]) +
-                                     std::to_string(lesson.hora);
+            const std::string slot =
+                std::string(1, "LMXJVSD"[lesson.dia - 1]) + std::to_string(lesson.hora);
             activities.push_back({matter.starts_with("G") ? matter : "G439",
                                   std::to_string(lesson.dia), lookup(codeBySlot, slot),
                                   lookup(placeByRoom, lesson.aula),
@@ -120,8 +126,8 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
     std::size_t activities = 0;
     for (const XmlTree* employee : section.childrenNamed("listasal"))
         activities += employee->childrenNamed("listasal").size();
-    const auto placed = std::count_if(lessons.begin(), lessons.end(),
-                                      [](const Lesson& l) { return l.dia != 0; });
+    const auto placed =
+        std::count_if(lessons.begin(), lessons.end(), [](const Lesson& l) { return l.dia != 0; });
     EXPECT_EQ(activities, static_cast<std::size_t>(placed));
     EXPECT_EQ(lessons.size(), static_cast<std::size_t>(placed) + 1);
 
@@ -132,10 +138,7 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
 
 INSTANTIATE_TEST_SUITE_P(Teachers, FullCycle,
                          testing::Values(TeacherChoice::RoundRobin, TeacherChoice::BySubject),
-                         [](const auto& tested) {
-                             return tested.param == TeacherChoice::RoundRobin ? "RoundRobin"
-                                                                            : "BySubject";
-                         });
+                         [](const auto& tested) { return testing::PrintToString(tested.param); });
 
 } // namespace
 } // namespace tmq::test

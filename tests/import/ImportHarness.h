@@ -288,9 +288,8 @@ inline const char* kOneTeacherListsXml =
 inline const std::vector<std::pair<std::string, std::string>>& importTableNames()
 {
     static const std::vector<std::pair<std::string, std::string>> names{
-        {"SOLUC", "wwTableSoluc"},     {"GRUPOST", "wwTableGrupos"},
-        {"PROFT", "wwTableProfesor"},  {"AULAT", "wwTableAulas"},
-        {"ASIGNOMT", "wwTableNomAsg"}, {"DIASHORAST", "wwTableTramos"}};
+        {"SOLUC", "wwTableSoluc"}, {"GRUPOST", "wwTableGrupos"},  {"PROFT", "wwTableProfesor"},
+        {"AULAT", "wwTableAulas"}, {"ASIGNOMT", "wwTableNomAsg"}, {"DIASHORAST", "wwTableTramos"}};
     return names;
 }
 
@@ -333,10 +332,7 @@ public:
     }
 
     // The import through `ui`, on this folder's session.
-    CommandResult runImport(RecordingUi& ui)
-    {
-        return runImportCommand(ui, session, work());
-    }
+    CommandResult runImport(RecordingUi& ui) { return runImportCommand(ui, session, work()); }
     // The import with the document chosen.
     CommandResult runImport()
     {

@@ -38,7 +38,10 @@ struct SolucShape {
     DbfLevel level = DbfLevel::DBase3;
 };
 
-void PrintTo(const SolucShape& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SolucShape& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 std::vector<SolucShape> solucShapes()
 {
@@ -47,11 +50,10 @@ std::vector<SolucShape> solucShapes()
         return std::vector<RawRecord>{byName(fields, lessonValues("1", "1")),
                                       byName(fields, lessonValues("2", "2"))};
     };
-    const std::vector<RawField> reordered{{"NOTA", 'C', 10},  {"CODGRUPO", 'C', 4},
-                                          {"HORA", 'N', 2},   {"PROF", 'C', 6},
-                                          {"SEMANA", 'N', 2}, {"DIA", 'N', 1},
-                                          {"AULA", 'C', 4},   {"ASIG", 'C', 8},
-                                          {"PESO", 'F', 8, 3}};
+    const std::vector<RawField> reordered{
+        {"NOTA", 'C', 10}, {"CODGRUPO", 'C', 4}, {"HORA", 'N', 2},
+        {"PROF", 'C', 6},  {"SEMANA", 'N', 2},   {"DIA", 'N', 1},
+        {"AULA", 'C', 4},  {"ASIG", 'C', 8},     {"PESO", 'F', 8, 3}};
     TableRow first = lessonValues("1", "1");
     first["NOTA"] = "mañana";
     first["SEMANA"] = "12";
@@ -66,9 +68,11 @@ std::vector<SolucShape> solucShapes()
         {"NumbersInF", solucFields('F'), standard('F')},
         {"BinaryIntegersOfVisualFoxPro", solucFields('I'), standard('I'), DbfLevel::VisualFoxPro},
         {"NumbersInNOfVisualFoxPro", solucFields('N'), standard('N'), DbfLevel::VisualFoxPro},
-        {"ExtraFieldsInAnotherOrder", reordered,
+        {"ExtraFieldsInAnotherOrder",
+         reordered,
          {byName(reordered, first), byName(reordered, second)}},
-        {"DeletedRowsAreInvisible", text,
+        {"DeletedRowsAreInvisible",
+         text,
          {byName(text, lessonValues("x", "1"), true), byName(text, lessonValues("1", "1")),
           byName(text, lessonValues("3", "1"), true), byName(text, lessonValues("2", "2")),
           byName(text, lessonValues("1.5", "1"), true)}},
@@ -136,12 +140,14 @@ TEST(SolucFields, ValueThatIsNoWholeNumberFails)
         TableRow values;
         const char* shown;
     };
-    const std::vector<RawField> oneDecimal{{"PROF", 'C', 4}, {"ASIG", 'C', 4}, {"DIA", 'N', 5, 1},
-                                           {"HORA", 'N', 3}, {"AULA", 'C', 4}, {"CODGRUPO", 'C', 4}};
-    for (const Case& c : {Case{"day as text", solucFields('C'), lessonValues("1.5", "1"), "1.5"},
-                          Case{"day with a fraction", oneDecimal, lessonValues("2.5", "1"), "2.5"},
-                          Case{"hour as text", solucFields('C'), lessonValues("1", "1.5"), "1.5"},
-                          Case{"day not a number", solucFields('C'), lessonValues("L", "1"), "L"}}) {
+    const std::vector<RawField> oneDecimal{{"PROF", 'C', 4},   {"ASIG", 'C', 4},
+                                           {"DIA", 'N', 5, 1}, {"HORA", 'N', 3},
+                                           {"AULA", 'C', 4},   {"CODGRUPO", 'C', 4}};
+    for (const Case& c :
+         {Case{"day as text", solucFields('C'), lessonValues("1.5", "1"), "1.5"},
+          Case{"day with a fraction", oneDecimal, lessonValues("2.5", "1"), "2.5"},
+          Case{"hour as text", solucFields('C'), lessonValues("1", "1.5"), "1.5"},
+          Case{"day not a number", solucFields('C'), lessonValues("L", "1"), "L"}}) {
         SCOPED_TRACE(c.name);
         ImportFolder folder;
         folder.writeOneTeacherImport();
@@ -149,7 +155,8 @@ TEST(SolucFields, ValueThatIsNoWholeNumberFails)
 
         const std::string message = failingImport(folder);
         EXPECT_THAT(message, StartsWith("wwTableSoluc"));
-        EXPECT_THAT(message, HasSubstr(std::string("'") + c.shown + "' no es un valor entero válido"));
+        EXPECT_THAT(message,
+                    HasSubstr(std::string("'") + c.shown + "' no es un valor entero válido"));
     }
 }
 

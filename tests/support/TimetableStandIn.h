@@ -71,7 +71,8 @@ inline std::vector<Lesson> runTimetableStandIn(const std::filesystem::path& fold
             if (diho.size() < 2 || kLetters.find(diho[0]) == std::string_view::npos)
                 continue;
             int hora = 0;
-            const auto [end, error] = std::from_chars(diho.data() + 1, diho.data() + diho.size(), hora);
+            const auto [end, error] =
+                std::from_chars(diho.data() + 1, diho.data() + diho.size(), hora);
             if (error != std::errc() || end != diho.data() + diho.size())
                 continue;
             slots.push_back({static_cast<int>(kLetters.find(diho[0])) + 1, hora});
@@ -165,10 +166,12 @@ enum class DbfLevel {
 };
 
 // The bytes of a table file holding exactly these fields and records.
-inline std::string dbfImage(const std::vector<RawField>& fields, const std::vector<RawRecord>& records,
+inline std::string dbfImage(const std::vector<RawField>& fields,
+                            const std::vector<RawRecord>& records,
                             DbfLevel level = DbfLevel::DBase3)
 {
-    const auto putLittleEndian = [](std::string& out, std::size_t at, std::uint32_t value, int bytes) {
+    const auto putLittleEndian = [](std::string& out, std::size_t at, std::uint32_t value,
+                                    int bytes) {
         for (int i = 0; i < bytes; ++i)
             out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
     };
@@ -231,8 +234,8 @@ inline std::string dbfImage(const std::vector<RawField>& fields, const std::vect
 
 // Writes NAME.DBF in `folder` from dbfImage().
 inline void writeRawTable(const std::filesystem::path& folder, const std::string& name,
-                          const std::vector<RawField>& fields, const std::vector<RawRecord>& records,
-                          DbfLevel level = DbfLevel::DBase3)
+                          const std::vector<RawField>& fields,
+                          const std::vector<RawRecord>& records, DbfLevel level = DbfLevel::DBase3)
 {
     writeFile(folder / (name + ".DBF"), dbfImage(fields, records, level));
 }
