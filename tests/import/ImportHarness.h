@@ -3,7 +3,7 @@
 // What the import tests share: a user interface that records what it is
 // asked, the result document read back as a plain tree (with libxml2 itself,
 // not with the program's document service), the expected output section
-// built from its parts, and a working folder with hand-made tables.
+// assembled list by list, and a working folder with hand-made tables.
 
 #include "core/Cp1252.h"
 #include "core/Session.h"
@@ -312,7 +312,6 @@ public:
         std::filesystem::create_directory(xmlFolder());
     }
 
-    const std::filesystem::path& root() const { return dir_.path(); }
     std::filesystem::path work() const { return dir_ / "mtemp"; }
     std::filesystem::path xmlFolder() const { return dir_ / "xml"; }
     std::filesystem::path document() const { return xmlFolder() / "horario.xml"; }
