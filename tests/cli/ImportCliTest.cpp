@@ -82,7 +82,7 @@ public:
     {
         std::vector<std::string> args = prefix;
         for (const std::string& arg :
-             {std::string(TMQ_CLI), command, file.string(), std::string("--dir"), work().string()})
+             {program_.string(), command, file.string(), std::string("--dir"), work().string()})
             args.push_back(arg);
         return run(args, scratch());
     }
@@ -102,8 +102,17 @@ public:
         return names;
     }
 
+    // Runs a copy of the program kept in the temporary folder, which another
+    // user can reach wherever the build folder is.
+    void useCopyOfProgram()
+    {
+        program_ = dir_ / "transmirtavquelmar-cli";
+        fs::copy_file(TMQ_CLI, program_);
+    }
+
 private:
     TempDir dir_;
+    fs::path program_ = TMQ_CLI;
 };
 
 TEST(ImportCli, PrintsTheFinalMessageAndExitsWithZero)
@@ -171,32 +180,20 @@ TEST(ImportCli, UnwritableResultFolderLeavesTheOlderResultIntact)
 
         // Everything reachable and the tables writable by the user; the
         // document folder readable and traversable, writable only in the
-        // control case.
-        fs::permissions(school.root(), fs::perms::all, fs::perm_options::replace);
-        for (const fs::path& folder : {school.work(), school.scratch()})
-            fs::permissions(folder, fs::perms::all, fs::perm_options::replace);
+        // control case. The older result itself stays writable: only a save
+        // that writes beside it and then renames is kept from touching it.
+        using fs::perms;
+        const perms readWrite = perms::owner_read | perms::owner_write | perms::group_read |
+                                perms::group_write | perms::others_read | perms::others_write;
+        const perms readOnlyFolder = perms::owner_read | perms::owner_exec | perms::group_read |
+                                     perms::group_exec | perms::others_read | perms::others_exec;
+        school.useCopyOfProgram();
+        for (const fs::path& folder : {school.root(), school.work(), school.scratch()})
+            fs::permissions(folder, perms::all);
         for (const auto& entry : fs::directory_iterator(school.work()))
-            fs::permissions(entry.path(),
-                            fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                                ~fs::perms::others_exec,
-                            fs::perm_options::replace);
-        // The older result itself stays writable: only a save that writes
-        // beside it and then renames is kept from touching it.
-        fs::permissions(school.document(),
-                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                            fs::perms::others_read,
-                        fs::perm_options::replace);
-        fs::permissions(school.result(),
-                        fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                            ~fs::perms::others_exec,
-                        fs::perm_options::replace);
-        const fs::perms readOnly = fs::perms::owner_all | fs::perms::group_read |
-                                   fs::perms::group_exec | fs::perms::others_read |
-                                   fs::perms::others_exec;
-        fs::permissions(school.xmlFolder(), writable ? fs::perms::all : readOnly,
-                        fs::perm_options::replace);
-        if (geteuid() != 0 && !writable)
-            fs::permissions(school.xmlFolder(), fs::perms::owner_write, fs::perm_options::remove);
+            fs::permissions(entry.path(), readWrite);
+        fs::permissions(school.result(), readWrite);
+        fs::permissions(school.xmlFolder(), writable ? perms::all : readOnlyFolder);
 
         ASSERT_EQ(canCreateIn(school.xmlFolder(), asUser, school.scratch()), writable)
             << "the folder's permissions do not hold for the user running the program";
@@ -214,7 +211,7 @@ TEST(ImportCli, UnwritableResultFolderLeavesTheOlderResultIntact)
         }
         EXPECT_EQ(school.xmlFolderNames(),
                   (std::vector<std::string>{"ResultadoMirtavcentro.xml", "centro.xml"}));
-        fs::permissions(school.xmlFolder(), fs::perms::owner_all, fs::perm_options::add);
+        fs::permissions(school.xmlFolder(), perms::owner_all, fs::perm_options::add);
     }
 }
 
