@@ -4,6 +4,7 @@
 #include "core/WorkingFolder.h"
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
+#include "tables/FileLock.h"
 
 namespace tmq {
 
@@ -48,6 +49,11 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     ImportarActividades(doc, section, tables);
     tables.close();
 
+    // Windows refuses to replace a file another program has open; say so
+    // here too rather than pull the file from under that program.
+    if (FileLock::isLockedElsewhere(resultPath))
+        throw Error("No se puede guardar el resultado '" + resultPath +
+                    "': otro programa tiene el archivo abierto");
     doc.save(resultPath);
 }
 

@@ -177,6 +177,25 @@ TEST(ResultFile, FailedSaveLeavesNoTemporaryFileBehind)
     EXPECT_EQ(readFile(folder.result() / "dentro.txt"), "sigue aquí");
 }
 
+TEST(ResultFile, ResultHeldOpenByAnotherProgramIsLeftAsItWas)
+{
+    for (const auto kind : {ForeignLock::Kind::Flock, ForeignLock::Kind::Fcntl}) {
+        ImportFolder folder;
+        folder.writeOneTeacherImport();
+        writeFile(folder.result(), "<antiguo/>\n");
+        ForeignLock lock(folder.result(), kind);
+        try {
+            folder.runImport();
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_THAT(e.what(), HasSubstr("'" + folder.result().string() + "'"));
+        }
+        EXPECT_EQ(readFile(folder.result()), "<antiguo/>\n");
+        EXPECT_EQ(folder.xmlFolderNames(),
+                  (std::vector<std::string>{"ResultadoMirtavhorario.xml", "horario.xml"}));
+    }
+}
+
 TEST(ResultFile, ChoosingAResultFileWritesAResultOfTheResult)
 {
     ImportFolder folder;
