@@ -321,6 +321,9 @@ void DbfTable::create(const std::filesystem::path& folder, std::string_view tabl
     }
     if (fields.empty())
         impl_->fail("No se puede crear la tabla " + quoted(file) + ": no tiene campos");
+    if (std::error_code ignored; !std::filesystem::is_directory(folder, ignored))
+        impl_->fail("No se puede crear la tabla " + quoted(file) + ": no existe la carpeta " +
+                    quoted(folder));
     try {
         removeNamedLike(folder, fileName, "la tabla");
     } catch (const Error& error) {

@@ -137,7 +137,7 @@ TEST(DbfTableCreate, MissingFolderIsNamedWithTheReason)
     const std::filesystem::path folder = dir / "missing";
     EXPECT_EQ(errorText([&] { table.create(folder, "ASIGT", kLayout); }),
               "wwTableAsig: No se puede crear la tabla '" + (folder / "ASIGT.DBF").string() +
-                  "': no existe el archivo o la carpeta");
+                  "': no existe la carpeta '" + folder.string() + "'");
     EXPECT_FALSE(table.isOpen());
 }
 
