@@ -18,7 +18,7 @@ QPixmap blankPixmap()
 
 // The dark, mostly opaque pixels of the picture in one colour; the light
 // ones are left out, so inner outlines survive the greying.
-QImage darkParts(const QImage& picture, const QColor& color)
+QImage darkParts(const QImage &picture, const QColor &color)
 {
     const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
     QImage shape(source.size(), QImage::Format_ARGB32);
@@ -47,11 +47,9 @@ QPixmap tickPixmap()
     tick.lineTo(15.0, 4.5);
 
     // A dark rim under a lighter stroke gives the tick some depth.
-    painter.setPen(QPen(QColor(0x00, 0x60, 0x00), 4.0, Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
+    painter.setPen(QPen(QColor(0x00, 0x60, 0x00), 4.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(tick);
-    painter.setPen(QPen(QColor(0x00, 0xB0, 0x00), 2.0, Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
+    painter.setPen(QPen(QColor(0x00, 0xB0, 0x00), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(tick);
     return pixmap;
 }
@@ -73,8 +71,8 @@ QPixmap openDoorPixmap()
 
     // The leaf, hinged on the left side of the doorway and swung towards
     // the viewer, so it looks narrower and taller at its free edge.
-    const QPolygonF leaf({QPointF(7.5, 1.5), QPointF(2.5, 3.5), QPointF(2.5, 17.5),
-                          QPointF(7.5, 16.5)});
+    const QPolygonF leaf(
+        {QPointF(7.5, 1.5), QPointF(2.5, 3.5), QPointF(2.5, 17.5), QPointF(7.5, 16.5)});
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(0x60, 0x30, 0x00), 1.0));
     painter.setBrush(QColor(0xC0, 0x80, 0x30));
@@ -87,7 +85,7 @@ QPixmap openDoorPixmap()
     return pixmap;
 }
 
-QPixmap disabledPixmap(const QPixmap& picture)
+QPixmap disabledPixmap(const QPixmap &picture)
 {
     // The classic greyed look: the dark parts in grey over their own white
     // shadow moved one pixel down and right.
@@ -101,7 +99,7 @@ QPixmap disabledPixmap(const QPixmap& picture)
     return QPixmap::fromImage(result);
 }
 
-QIcon buttonIcon(const QPixmap& picture)
+QIcon buttonIcon(const QPixmap &picture)
 {
     QIcon icon;
     icon.addPixmap(picture, QIcon::Normal);

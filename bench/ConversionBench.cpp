@@ -29,12 +29,12 @@ struct SchoolSize {
 std::string item(std::initializer_list<std::string> values)
 {
     std::string xml = "<listasal>";
-    for (const std::string& v : values)
+    for (const std::string &v : values)
         xml += "<salida>" + v + "</salida>";
     return xml + "</listasal>\n";
 }
 
-std::string schoolDocument(const SchoolSize& size)
+std::string schoolDocument(const SchoolSize &size)
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO><SALIDAS>\n";
     xml += "<listasal seq=\"MATERIAS\">";
@@ -42,7 +42,8 @@ std::string schoolDocument(const SchoolSize& size)
         xml += item({"G" + std::to_string(i), "M" + std::to_string(i), "LARGO", "Matemáticas Ñ"});
     xml += "</listasal>\n<listasal seq=\"PROFESORES\">";
     for (int i = 0; i < size.teachers; ++i)
-        xml += item({std::to_string(10000 + i), "01/09/2020", "Núñez, María", "P" + std::to_string(i)});
+        xml += item(
+            {std::to_string(10000 + i), "01/09/2020", "Núñez, María", "P" + std::to_string(i)});
     xml += "</listasal>\n<listasal seq=\"AULAS\">";
     for (int i = 0; i < size.rooms; ++i)
         xml += item({"D" + std::to_string(i), "A" + std::to_string(i), "Aula", "P"});
@@ -64,13 +65,16 @@ std::string schoolDocument(const SchoolSize& size)
     return xml;
 }
 
-void writeSoluc(const fs::path& folder, const SchoolSize& size)
+void writeSoluc(const fs::path &folder, const SchoolSize &size)
 {
     tmq::DbfTable soluc;
     soluc.create(folder, "SOLUC",
-                 {{"PROF", tmq::FieldType::Text, 4},     {"ASIG", tmq::FieldType::Text, 4},
-                  {"DIA", tmq::FieldType::Integer, 0},   {"HORA", tmq::FieldType::Integer, 0},
-                  {"AULA", tmq::FieldType::Text, 4},     {"CODGRUPO", tmq::FieldType::Text, 4}});
+                 {{"PROF", tmq::FieldType::Text, 4},
+                  {"ASIG", tmq::FieldType::Text, 4},
+                  {"DIA", tmq::FieldType::Integer, 0},
+                  {"HORA", tmq::FieldType::Integer, 0},
+                  {"AULA", tmq::FieldType::Text, 4},
+                  {"CODGRUPO", tmq::FieldType::Text, 4}});
     soluc.open(folder, "SOLUC");
     for (int lesson = 0; lesson < size.lessonsPerTeacher; ++lesson) {
         for (int t = 0; t < size.teachers; ++t) {
@@ -92,7 +96,7 @@ struct Workspace {
     fs::path folder;
     std::string document;
 
-    explicit Workspace(const SchoolSize& size)
+    explicit Workspace(const SchoolSize &size)
     {
         std::string pattern = (fs::temp_directory_path() / "tmq-bench-XXXXXX").string();
         folder = mkdtemp(pattern.data());
@@ -102,20 +106,20 @@ struct Workspace {
     ~Workspace() { fs::remove_all(folder); }
 };
 
-void reportPeakMemory(benchmark::State& state)
+void reportPeakMemory(benchmark::State &state)
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-SchoolSize sizeFor(const benchmark::State& state)
+SchoolSize sizeFor(const benchmark::State &state)
 {
     const int scale = static_cast<int>(state.range(0));
     return {200 * scale, 60 * scale, 40 * scale, 30 * scale, 400 * scale, 25};
 }
 
-void BM_Export(benchmark::State& state)
+void BM_Export(benchmark::State &state)
 {
     const SchoolSize size = sizeFor(state);
     Workspace work(size);
@@ -123,12 +127,12 @@ void BM_Export(benchmark::State& state)
         auto doc = tmq::XmlDocument::load(work.document);
         tmq::exportDocument(*doc, work.folder);
     }
-    state.counters["items"] = size.subjects + size.teachers + size.rooms + size.groups +
-                              size.assignments + 40;
+    state.counters["items"] =
+        size.subjects + size.teachers + size.rooms + size.groups + size.assignments + 40;
     reportPeakMemory(state);
 }
 
-void BM_Import(benchmark::State& state)
+void BM_Import(benchmark::State &state)
 {
     const SchoolSize size = sizeFor(state);
     Workspace work(size);

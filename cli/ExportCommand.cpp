@@ -1,5 +1,5 @@
-#include "cli/CliCommand.h"
 #include "export/ExportCommand.h"
+#include "cli/CliCommand.h"
 
 namespace tmq::cli {
 

@@ -1,5 +1,5 @@
-#include "cli/CliCommand.h"
 #include "import/ImportCommand.h"
+#include "cli/CliCommand.h"
 
 namespace tmq::cli {
 

@@ -5,11 +5,12 @@
 
 namespace tmq {
 
-std::string applicationTitle(const std::string& executablePath)
+std::string applicationTitle(const std::string &executablePath)
 {
     // Both separators count: a Windows path may reach us on any platform.
     const auto slash = executablePath.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    std::string name =
+        slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     if (const auto dot = name.find('.'); dot != std::string::npos)
         name.erase(dot);
     // Lower the letters in the 8-bit code page, where one character is one byte.

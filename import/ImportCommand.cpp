@@ -10,12 +10,12 @@ namespace tmq {
 
 namespace {
 
-void appendErrorBlock(XmlDocument& doc, XmlElement section)
+void appendErrorBlock(XmlDocument &doc, XmlElement section)
 {
     XmlElement block = doc.createElement("ERROR");
     doc.appendChild(section, block);
-    for (const auto& [dato, text] : {std::pair{"CN_ERROR", "0"},
-                                     std::pair{"TE_ERROR", "Servicio finalizado Correctamente"}}) {
+    for (const auto &[dato, text] :
+         {std::pair{"CN_ERROR", "0"}, std::pair{"TE_ERROR", "Servicio finalizado Correctamente"}}) {
         XmlElement value = doc.createElement("salida");
         value.setAttribute("dato", dato);
         value.setText(text);
@@ -25,8 +25,8 @@ void appendErrorBlock(XmlDocument& doc, XmlElement section)
 
 } // namespace
 
-void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath)
+void importTimetable(XmlDocument &doc, const std::filesystem::path &workingFolder,
+                     const std::string &sourceName, const std::string &resultPath)
 {
     XmlElement root = doc.documentElement();
     if (!root)
@@ -34,8 +34,10 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     XmlElement oldSection = doc.selectSingleNode(root, "SALIDAS");
     if (!oldSection)
-        throw Error("El documento '" + sourceName + "' no tiene la sección SALIDAS bajo su elemento "
-                    "raíz '" + root.name() + "'");
+        throw Error("El documento '" + sourceName +
+                    "' no tiene la sección SALIDAS bajo su elemento "
+                    "raíz '" +
+                    root.name() + "'");
     doc.removeChild(root, oldSection);
     doc.appendChild(root, doc.createElement("SALIDAS"));
 
@@ -57,13 +59,13 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     doc.save(resultPath);
 }
 
-CommandResult runImportCommand(UserInterface& ui, Session& session,
-                               const std::filesystem::path& workingFolder)
+CommandResult runImportCommand(UserInterface &ui, Session &session,
+                               const std::filesystem::path &workingFolder)
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
     steps.doneMessage = kImportDoneMessage;
-    steps.run = [&workingFolder](Session& s) {
+    steps.run = [&workingFolder](Session &s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,
                         resultPathFor(s.selectedXmlFile));
     };

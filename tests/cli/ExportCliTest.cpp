@@ -20,7 +20,7 @@ struct CliRun {
     std::string err;
 };
 
-std::string shellQuoted(const std::string& text)
+std::string shellQuoted(const std::string &text)
 {
     std::string quoted = "'";
     for (char c : text)
@@ -28,10 +28,10 @@ std::string shellQuoted(const std::string& text)
     return quoted + "'";
 }
 
-CliRun runCli(const TempDir& scratch, const std::vector<std::string>& args)
+CliRun runCli(const TempDir &scratch, const std::vector<std::string> &args)
 {
     std::string command = shellQuoted(TMQ_CLI);
-    for (const std::string& arg : args)
+    for (const std::string &arg : args)
         command += " " + shellQuoted(arg);
     const auto outFile = scratch / "salida.txt";
     const auto errFile = scratch / "errores.txt";
@@ -52,7 +52,7 @@ struct ExportCli : testing::Test {
 
     void SetUp() override { std::filesystem::create_directory(tables); }
 
-    void writeDocument(const std::string& minutes)
+    void writeDocument(const std::string &minutes)
     {
         writeFile(xmlFile,
                   exchangeDocument({
@@ -117,8 +117,7 @@ TEST_F(ExportCli, FaultyMinutesExitWithTwo)
 TEST_F(ExportCli, MissingWorkingFolderExitsWithTwo)
 {
     writeDocument("120");
-    const CliRun run =
-        runCli(dir, {"export", xmlFile, "--dir", (dir / "no-existe").string()});
+    const CliRun run = runCli(dir, {"export", xmlFile, "--dir", (dir / "no-existe").string()});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err, "");
@@ -135,9 +134,12 @@ TEST_F(ExportCli, HelpNamesBothCommands)
 
 TEST_F(ExportCli, WrongUsageExitsWithTwo)
 {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"export"}, {"exportar", xmlFile}, {"export", xmlFile, "--dir"},
-          {"export", xmlFile, "--nada"}, {"export", xmlFile, "otro.xml"}}) {
+    for (const std::vector<std::string> &args : {std::vector<std::string>{},
+                                                 {"export"},
+                                                 {"exportar", xmlFile},
+                                                 {"export", xmlFile, "--dir"},
+                                                 {"export", xmlFile, "--nada"},
+                                                 {"export", xmlFile, "otro.xml"}}) {
         const CliRun run = runCli(dir, args);
         EXPECT_EQ(run.exitCode, 2) << testing::PrintToString(args);
         EXPECT_NE(run.err, "") << testing::PrintToString(args);

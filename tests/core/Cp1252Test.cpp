@@ -8,12 +8,12 @@ namespace tmq {
 namespace {
 
 struct Case {
-    const char* what;
+    const char *what;
     std::string utf8;
     std::string ansi;
 };
 
-void PrintTo(const Case& c, std::ostream* out)
+void PrintTo(const Case &c, std::ostream *out)
 {
     *out << c.what;
 }
@@ -21,11 +21,19 @@ void PrintTo(const Case& c, std::ostream* out)
 // Text that converts both ways unchanged.
 const Case roundTrips[] = {
     {"ASCII", "Aula 3-B", "Aula 3-B"},
-    {"Spanish letters", "Núñez Peña, Ángel", "N\xFA\xF1" "ez Pe\xF1" "a, \xC1ngel"},
+    {"Spanish letters", "Núñez Peña, Ángel",
+     "N\xFA\xF1"
+     "ez Pe\xF1"
+     "a, \xC1ngel"},
     {"euro and quotes", "€ “x” ‘y’", "\x80 \x93x\x94 \x91y\x92"},
-    {"dashes and ellipsis", "a—b–c…", "a\x97" "b\x96" "c\x85"},
+    {"dashes and ellipsis", "a—b–c…",
+     "a\x97"
+     "b\x96"
+     "c\x85"},
     {"upper half", "ÿ þ ß ·", "\xFF \xFE \xDF \xB7"},
-    {"no-break space", "a\u00A0b", "a\xA0" "b"},
+    {"no-break space", "a\u00A0b",
+     "a\xA0"
+     "b"},
     {"empty", "", ""},
 };
 
@@ -46,8 +54,14 @@ const Case toAnsi[] = {
     {"C1 controls from a mislabelled document", "\u0080 \u0093q\u0094", "\x80 \x93q\x94"},
     {"lone continuation byte", "a\x80z", "a?z"},
     {"truncated sequence at the end", "a\xE2\x82", "a??"},
-    {"invalid lead byte", "\xFF\xC0\xAF" "b", "???b"},
-    {"sequence cut by ASCII", "\xC3" "A", "?A"},
+    {"invalid lead byte",
+     "\xFF\xC0\xAF"
+     "b",
+     "???b"},
+    {"sequence cut by ASCII",
+     "\xC3"
+     "A",
+     "?A"},
 };
 
 class Cp1252ToAnsi : public testing::TestWithParam<Case> {};

@@ -1,7 +1,7 @@
 #include "core/AppTitle.h"
+#include "core/CaseFold.h"
 #include "core/Error.h"
 #include "core/WorkingFolder.h"
-#include "core/CaseFold.h"
 #include "export/Sessions.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
         {"x", "x"},
         {".hidden", ""},
     };
-    for (const auto& [path, title] : cases)
+    for (const auto &[path, title] : cases)
         EXPECT_EQ(applicationTitle(path), title) << path;
 }
 
@@ -31,13 +31,14 @@ TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterIt)
         {"", ""},
         {"Falta la tabla", "Falta la tabla."},
         {"Ya termina.", "Ya termina."},
-        {"wwTableSoluc: No se encuentra el campo 'CODGRUPO'", "wwTableSoluc: No se encuentra el campo 'CODGRUPO'"},
+        {"wwTableSoluc: No se encuentra el campo 'CODGRUPO'",
+         "wwTableSoluc: No se encuentra el campo 'CODGRUPO'"},
         {"línea 3", "línea 3."},
         {"¿qué?", "¿qué?."},
         {"(sin datos)", "(sin datos)"},
         {"acaba en canción", "acaba en canción."},
     };
-    for (const auto& [message, shown] : cases)
+    for (const auto &[message, shown] : cases)
         EXPECT_EQ(errorReportText(message), shown) << message;
 }
 
@@ -50,18 +51,18 @@ TEST(ResultPath, PrefixGoesBeforeTheFileName)
         {"/a/ResultadoMirtavcentro.xml", "/a/ResultadoMirtavResultadoMirtavcentro.xml"},
         {"/a.b/sin_extension", "/a.b/ResultadoMirtavsin_extension"},
     };
-    for (const auto& [chosen, result] : cases)
+    for (const auto &[chosen, result] : cases)
         EXPECT_EQ(resultPathFor(chosen), result) << chosen;
 }
 
 TEST(WorkingFolder, FollowsTheCompatibilityLayerPrefix)
 {
-    const char* oldPrefix = std::getenv("WINEPREFIX");
+    const char *oldPrefix = std::getenv("WINEPREFIX");
     const std::string saved = oldPrefix ? oldPrefix : "";
     setenv("WINEPREFIX", "/srv/escuela/wine", 1);
     EXPECT_EQ(defaultWorkingFolder(), std::filesystem::path("/srv/escuela/wine/drive_c/MTEMP"));
     unsetenv("WINEPREFIX");
-    const char* home = std::getenv("HOME");
+    const char *home = std::getenv("HOME");
     EXPECT_EQ(defaultWorkingFolder(),
               std::filesystem::path(home ? home : "") / ".wine" / "drive_c" / "MTEMP");
     if (oldPrefix)
@@ -76,11 +77,25 @@ TEST(CaseFold, IgnoresLetterCaseButNotAccents)
     };
     // Windows-1252 bytes: \xC1 Á, \xE1 á, \xD1 Ñ, \xF1 ñ, \x8A Š, \x9A š, \xD7 ×, \xF7 ÷.
     const std::vector<Case> cases{
-        {"MAT1", "mat1", true},     {"Mat1", "MAT1", true},   {"\xC1" "B", "\xE1" "b", true},
-        {"\xD1" "U", "\xF1" "u", true}, {"\x8A", "\x9A", true},   {"\xC1", "A", false},
-        {"\xE1", "a", false},       {"\xD7", "\xF7", false},  {"MAT1", "MAT1 ", false},
+        {"MAT1", "mat1", true},
+        {"Mat1", "MAT1", true},
+        {"\xC1"
+         "B",
+         "\xE1"
+         "b",
+         true},
+        {"\xD1"
+         "U",
+         "\xF1"
+         "u",
+         true},
+        {"\x8A", "\x9A", true},
+        {"\xC1", "A", false},
+        {"\xE1", "a", false},
+        {"\xD7", "\xF7", false},
+        {"MAT1", "MAT1 ", false},
     };
-    for (const Case& c : cases)
+    for (const Case &c : cases)
         EXPECT_EQ(foldCaseCp1252(c.a) == foldCaseCp1252(c.b), c.same) << c.a << " / " << c.b;
 }
 
@@ -97,7 +112,7 @@ TEST(Sessions, RunOfOnesWithTheExcessWrittenAsANumber)
         {20.0, "7" + std::string(13, '1')},
         {23.0, "10" + std::string(13, '1')},
     };
-    for (const auto& [hours, text] : cases)
+    for (const auto &[hours, text] : cases)
         EXPECT_EQ(sessionsText(hours), text) << hours;
 }
 

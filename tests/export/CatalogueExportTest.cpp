@@ -16,13 +16,16 @@ struct CatalogueCase {
     std::vector<Row> expected;
 };
 
-void PrintTo(const CatalogueCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CatalogueCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class CatalogueExport : public testing::TestWithParam<CatalogueCase> {};
 
 TEST_P(CatalogueExport, WritesOneRecordPerAcceptedItem)
 {
-    const CatalogueCase& c = GetParam();
+    const CatalogueCase &c = GetParam();
     TempDir dir;
     exportXml(exchangeDocument({{c.seq, positional(c.items), ""}}), dir.path());
     EXPECT_EQ(readRows(dir.path(), c.table), fullRows(c.table, c.expected));
@@ -95,7 +98,10 @@ const std::vector<CatalogueCase> kSubjects{
      "MATERIAS",
      {{"G100200300", "MATEM", "MATEMATICAS", kLongText}},
      "ASIGNOMT",
-     {{{"MATERIA", "G1002003"}, {"COD", "MATE"}, {"CODLARGO", "MATEMATI"}, {"NOMBRE", kLongTextCut}}}},
+     {{{"MATERIA", "G1002003"},
+       {"COD", "MATE"},
+       {"CODLARGO", "MATEMATI"},
+       {"NOMBRE", kLongTextCut}}}},
     {"SubjectValuesBeyondTheFourthAreIgnored",
      "MATERIAS",
      {{"G1", "A", "AA", "Alfa", "sobra", "sobra"}},
@@ -170,7 +176,10 @@ const std::vector<CatalogueCase> kRooms{
      "AULAS",
      {{"DEPARTAMENTO1", "AULA1", kLongText, "PB"}},
      "AULAT",
-     {{{"DEPCENTRO", "DEPARTAMEN"}, {"ABREV", "AULA"}, {"NOMBRE", kLongTextCut}, {"EDIFICIO", "P"}}}},
+     {{{"DEPCENTRO", "DEPARTAMEN"},
+       {"ABREV", "AULA"},
+       {"NOMBRE", kLongTextCut},
+       {"EDIFICIO", "P"}}}},
 };
 
 const std::vector<CatalogueCase> kGroups{
@@ -253,7 +262,10 @@ const std::vector<CatalogueCase> kGroups{
        {"GRUPO", "A"}}}},
 };
 
-std::string caseName(const testing::TestParamInfo<CatalogueCase>& info) { return info.param.name; }
+std::string caseName(const testing::TestParamInfo<CatalogueCase> &info)
+{
+    return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Subjects, CatalogueExport, testing::ValuesIn(kSubjects), caseName);
 INSTANTIATE_TEST_SUITE_P(Teachers, CatalogueExport, testing::ValuesIn(kTeachers), caseName);
@@ -272,7 +284,7 @@ TEST(CatalogueExport, EachTableReadsOnlyItsOwnCatalogue)
               dir.path());
     EXPECT_EQ(readRows(dir.path(), "ASIGNOMT").size(), 1u);
     EXPECT_EQ(readRows(dir.path(), "GRUPOST").size(), 1u);
-    for (const char* empty : {"PROFT", "AULAT", "ASIGT", "DIASHORAST"})
+    for (const char *empty : {"PROFT", "AULAT", "ASIGT", "DIASHORAST"})
         EXPECT_TRUE(readRows(dir.path(), empty).empty()) << empty;
 }
 

@@ -12,13 +12,13 @@ namespace {
 using testing::HasSubstr;
 using testing::Not;
 
-std::string utf8Document(const std::string& body)
+std::string utf8Document(const std::string &body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body;
 }
 
 // A document whose SALIDAS holds `salidas` as written.
-std::string salidasDocument(const std::string& salidas)
+std::string salidasDocument(const std::string &salidas)
 {
     return utf8Document("<SERVICIO>\n<SALIDAS>\n" + salidas + "\n</SALIDAS>\n</SERVICIO>\n");
 }
@@ -26,7 +26,7 @@ std::string salidasDocument(const std::string& salidas)
 const std::string kOneSubjectList = "<listasal seq=\"MATERIAS\"><listasal><salida>G1</salida>"
                                     "<salida>MAT</salida></listasal></listasal>";
 
-std::vector<std::string> subjectsOf(const std::filesystem::path& folder)
+std::vector<std::string> subjectsOf(const std::filesystem::path &folder)
 {
     return column(readRows(folder, "ASIGNOMT"), "MATERIA");
 }
@@ -49,7 +49,10 @@ struct IgnoredPlaceCase {
     std::string document;
 };
 
-void PrintTo(const IgnoredPlaceCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const IgnoredPlaceCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ValuesNotRead : public testing::TestWithParam<IgnoredPlaceCase> {};
 
@@ -57,22 +60,19 @@ TEST_P(ValuesNotRead, LeaveEveryTableEmpty)
 {
     TempDir dir;
     exportXml(GetParam().document, dir.path());
-    for (const std::string& table : kExportTables) {
+    for (const std::string &table : kExportTables) {
         ASSERT_EQ(filesNamedAnyCase(dir.path(), table + ".DBF").size(), 1u) << table;
         EXPECT_TRUE(readRows(dir.path(), table).empty()) << table;
     }
 }
 
 const std::vector<IgnoredPlaceCase> kIgnoredPlaces{
-    {"SeqInSmallLetters",
-     salidasDocument("<listasal seq=\"materias\"><listasal><salida>G1</salida>"
-                     "<salida>MAT</salida></listasal></listasal>")},
-    {"SeqWithBlanks",
-     salidasDocument("<listasal seq=\" MATERIAS\"><listasal><salida>G1</salida>"
-                     "<salida>MAT</salida></listasal></listasal>")},
-    {"ListWithoutSeq",
-     salidasDocument("<listasal><listasal><salida>G1</salida>"
-                     "<salida>MAT</salida></listasal></listasal>")},
+    {"SeqInSmallLetters", salidasDocument("<listasal seq=\"materias\"><listasal><salida>G1</salida>"
+                                          "<salida>MAT</salida></listasal></listasal>")},
+    {"SeqWithBlanks", salidasDocument("<listasal seq=\" MATERIAS\"><listasal><salida>G1</salida>"
+                                      "<salida>MAT</salida></listasal></listasal>")},
+    {"ListWithoutSeq", salidasDocument("<listasal><listasal><salida>G1</salida>"
+                                       "<salida>MAT</salida></listasal></listasal>")},
     {"ValuesDirectlyInTheCatalogueList",
      salidasDocument("<listasal seq=\"MATERIAS\"><salida>G1</salida><salida>MAT</salida>"
                      "<salida>MATEMAT</salida></listasal>")},
@@ -81,9 +81,8 @@ const std::vector<IgnoredPlaceCase> kIgnoredPlaces{
                      "<salida>MAT</salida></listasal></bloque></listasal>")},
     {"CatalogueOutsideSalidas",
      utf8Document("<SERVICIO><ENTRADAS>" + kOneSubjectList + "</ENTRADAS><SALIDAS/></SERVICIO>")},
-    {"SalidasNotDirectlyUnderTheRoot",
-     utf8Document("<SERVICIO><DATOS><SALIDAS>" + kOneSubjectList +
-                  "</SALIDAS></DATOS></SERVICIO>")},
+    {"SalidasNotDirectlyUnderTheRoot", utf8Document("<SERVICIO><DATOS><SALIDAS>" + kOneSubjectList +
+                                                    "</SALIDAS></DATOS></SERVICIO>")},
     {"RootOtherThanServicio",
      utf8Document("<HORARIO><SALIDAS>" + kOneSubjectList + "</SALIDAS></HORARIO>")},
     {"DocumentWithoutSalidas",
@@ -92,7 +91,7 @@ const std::vector<IgnoredPlaceCase> kIgnoredPlaces{
     {"EmptyRoot", utf8Document("<SERVICIO/>")},
 };
 
-std::string placeName(const testing::TestParamInfo<IgnoredPlaceCase>& info)
+std::string placeName(const testing::TestParamInfo<IgnoredPlaceCase> &info)
 {
     return info.param.name;
 }
@@ -119,10 +118,11 @@ TEST(EnvelopeExport, PositionsCountValueElementsOnly)
                               "<SALIDA>mayúsculas</SALIDA><salida>Matemáticas</salida>"
                               "</listasal></listasal>"),
               dir.path());
-    EXPECT_EQ(readRows(dir.path(), "ASIGNOMT"), fullRows("ASIGNOMT", {{{"MATERIA", "G1"},
-                                                                       {"COD", "MAT"},
-                                                                       {"CODLARGO", "MATEMAT"},
-                                                                       {"NOMBRE", "Matemáticas"}}}));
+    EXPECT_EQ(readRows(dir.path(), "ASIGNOMT"),
+              fullRows("ASIGNOMT", {{{"MATERIA", "G1"},
+                                     {"COD", "MAT"},
+                                     {"CODLARGO", "MATEMAT"},
+                                     {"NOMBRE", "Matemáticas"}}}));
 }
 
 TEST(EnvelopeExport, OtherElementsDoNotMakeUpForMissingValues)
@@ -140,13 +140,16 @@ struct ValueTextCase {
     std::string read;
 };
 
-void PrintTo(const ValueTextCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ValueTextCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ValueText : public testing::TestWithParam<ValueTextCase> {};
 
 TEST_P(ValueText, IsReadAsTheTableText)
 {
-    const ValueTextCase& c = GetParam();
+    const ValueTextCase &c = GetParam();
     TempDir dir;
     exportXml(salidasDocument("<listasal seq=\"MATERIAS\"><listasal><salida>G1</salida>"
                               "<salida>C</salida><salida>L</salida><salida>" +
@@ -170,19 +173,25 @@ const std::vector<ValueTextCase> kValueTexts{
     {"CharactersWindows1252LacksBecomeQuestionMarks", "Ω α", "? ?"},
 };
 
-std::string valueName(const testing::TestParamInfo<ValueTextCase>& info) { return info.param.name; }
+std::string valueName(const testing::TestParamInfo<ValueTextCase> &info)
+{
+    return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Values, ValueText, testing::ValuesIn(kValueTexts), valueName);
 
 TEST(EnvelopeExport, TextIsStoredAsWindows1252Bytes)
 {
     TempDir dir;
-    exportXml(exchangeDocument({{"PROFESORES",
-                                 positional({{"1", "", "Núñez Peña, María José 5 €", "MNP"}}),
-                                 ""}}),
-              dir.path());
+    exportXml(
+        exchangeDocument(
+            {{"PROFESORES", positional({{"1", "", "Núñez Peña, María José 5 €", "MNP"}}), ""}}),
+        dir.path());
     const std::string bytes = readFile(dir / "PROFT.DBF");
-    EXPECT_THAT(bytes, HasSubstr("N\xFA\xF1" "ez Pe\xF1" "a, Mar\xED" "a Jos\xE9 5 \x80"));
+    EXPECT_THAT(bytes, HasSubstr("N\xFA\xF1"
+                                 "ez Pe\xF1"
+                                 "a, Mar\xED"
+                                 "a Jos\xE9 5 \x80"));
     EXPECT_THAT(bytes, Not(HasSubstr("\xC3")));
 }
 
@@ -196,9 +205,12 @@ TEST(EnvelopeExport, DocumentsInOtherEncodingsGiveTheSameText)
     };
     const std::vector<EncodedDocument> documents{
         {"ISO-8859-1", "Matem\xE1ticas y Espa\xF1ol", "Matemáticas y Español"},
-        {"windows-1252", "\x93" "Cultura\x94 \x80 \x8C", "“Cultura” € Œ"},
+        {"windows-1252",
+         "\x93"
+         "Cultura\x94 \x80 \x8C",
+         "“Cultura” € Œ"},
     };
-    for (const EncodedDocument& d : documents) {
+    for (const EncodedDocument &d : documents) {
         TempDir dir;
         exportXml("<?xml version=\"1.0\" encoding=\"" + d.encoding +
                       "\"?>\n<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\"><listasal>"
@@ -221,8 +233,8 @@ TEST(EnvelopeExport, CutCountsCharactersNotUtf8Bytes)
             s += "ñ";
         return s;
     }();
-    exportXml(exchangeDocument({{"MATERIAS", positional({{"G1", "ÁÉÍÓÚ", "ÑÑÑÑÑÑÑÑÑ", accented + "á"}}),
-                                 ""}}),
+    exportXml(exchangeDocument(
+                  {{"MATERIAS", positional({{"G1", "ÁÉÍÓÚ", "ÑÑÑÑÑÑÑÑÑ", accented + "á"}}), ""}}),
               dir.path());
     const auto rows = readRows(dir.path(), "ASIGNOMT");
     ASSERT_EQ(rows.size(), 1u);
@@ -235,7 +247,7 @@ TEST(EnvelopeExport, TablesHaveTheirFieldsInOrderAndTheWindowsCodePageMark)
 {
     TempDir dir;
     exportXml(salidasDocument(""), dir.path());
-    for (const std::string& table : kExportTables) {
+    for (const std::string &table : kExportTables) {
         DbfTable dbf;
         dbf.open(dir.path(), table);
         std::vector<std::string> names;
@@ -260,23 +272,22 @@ TEST(EnvelopeExport, OldTableAndIndexFilesAreReplacedInAnyLetterCase)
     writeFile(dir / "GRUPOST.DBF", "esto no es una tabla");
     writeFile(dir / "asigt.MDX", "índice viejo");
     // Files of other names stay.
-    const std::vector<std::string> others{"SOLUC.DBF", "SOLUC.MDX", "ASIGNOMT.BAK",
+    const std::vector<std::string> others{"SOLUC.DBF",     "SOLUC.MDX",  "ASIGNOMT.BAK",
                                           "ASIGNOMT2.DBF", "XASIGT.MDX", "DIASHORAS.DBF"};
-    for (const std::string& other : others)
+    for (const std::string &other : others)
         writeFile(dir / other, "ajeno");
 
     exportXml(exchangeDocument({{"PROFESORES", positional({{"1", "", "Uno", "UNO"}}), ""},
                                 {"GRUPOS", positional({{"1ESOA", "1A"}}), ""}}),
               dir.path());
 
-    for (const std::string& table : kExportTables) {
+    for (const std::string &table : kExportTables) {
         EXPECT_EQ(filesNamedAnyCase(dir.path(), table + ".DBF").size(), 1u) << table;
         EXPECT_TRUE(filesNamedAnyCase(dir.path(), table + ".MDX").empty()) << table;
     }
     EXPECT_EQ(column(readRows(dir.path(), "PROFT"), "NOMBRE"), std::vector<std::string>{"Uno"});
-    EXPECT_EQ(column(readRows(dir.path(), "GRUPOST"), "UNIDAD"),
-              std::vector<std::string>{"1ESOA"});
-    for (const std::string& other : others)
+    EXPECT_EQ(column(readRows(dir.path(), "GRUPOST"), "UNIDAD"), std::vector<std::string>{"1ESOA"});
+    for (const std::string &other : others)
         EXPECT_EQ(readFile(dir / other), "ajeno") << other;
 }
 

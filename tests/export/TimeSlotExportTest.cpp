@@ -14,21 +14,24 @@ struct TimeSlotCase {
     std::vector<Row> expected;
 };
 
-void PrintTo(const TimeSlotCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const TimeSlotCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class TimeSlotExport : public testing::TestWithParam<TimeSlotCase> {};
 
 TEST_P(TimeSlotExport, WritesOneRecordPerItem)
 {
-    const TimeSlotCase& c = GetParam();
+    const TimeSlotCase &c = GetParam();
     TempDir dir;
     exportXml(exchangeDocument({{"TRAMOS", c.items, ""}}), dir.path());
     EXPECT_EQ(readRows(dir.path(), "DIASHORAST"), fullRows("DIASHORAST", c.expected));
 }
 
 // A slot with only a name, and the record it gives.
-TimeSlotCase namedSlot(const std::string& caseName, const std::string& slotName,
-                       const std::string& day, const std::string& hour)
+TimeSlotCase namedSlot(const std::string &caseName, const std::string &slotName,
+                       const std::string &day, const std::string &hour)
 {
     return {caseName,
             {{named("NOMBRE", slotName)}},
@@ -77,9 +80,7 @@ const std::vector<TimeSlotCase> kSlots{
     {"NameIsTrimmedBeforeDayAndHour",
      {{named("NOMBRE", " \t L3\n ")}},
      {{{"DIHO", "L3"}, {"DIA", "1"}, {"HORA", "3"}}}},
-    {"DiaNamesTheSlotToo",
-     {{named("DIA", "X3")}},
-     {{{"DIHO", "X3"}, {"DIA", "3"}, {"HORA", "3"}}}},
+    {"DiaNamesTheSlotToo", {{named("DIA", "X3")}}, {{{"DIHO", "X3"}, {"DIA", "3"}, {"HORA", "3"}}}},
     {"DiaAfterNombreWins",
      {{named("NOMBRE", "L2"), named("DIA", "L")}},
      {{{"DIHO", "L"}, {"DIA", "1"}, {"HORA", ""}}}},
@@ -95,9 +96,7 @@ const std::vector<TimeSlotCase> kSlots{
      {{Value{"L1", std::nullopt}, named("INICIO", "08:15"), Value{"X9", std::nullopt}}},
      {{{"HORADESDE", "08:15"}}}},
     {"ItemWithoutValuesGivesAnEmptyRecord", {Item{}}, {Row{}}},
-    {"ItemWithOneValueIsKept",
-     {{named("CODIGO_QUELMAR", "400001")}},
-     {{{"CODDIHO", "400001"}}}},
+    {"ItemWithOneValueIsKept", {{named("CODIGO_QUELMAR", "400001")}}, {{{"CODDIHO", "400001"}}}},
     {"TextIsCutToFieldWidths",
      {{named("CODIGO_QUELMAR", "40000000001"), named("INICIO", "08:15:00.5"),
        named("FIN", "09:10:00.5"), named("NINUTOS", "123456789")}},
@@ -105,9 +104,7 @@ const std::vector<TimeSlotCase> kSlots{
        {"HORADESDE", "08:15:00"},
        {"HORAHASTA", "09:10:00"},
        {"MINUTOS", "12345678"}}}},
-    {"MinutesAreTextNotNumbers",
-     {{named("NINUTOS", "cuarenta")}},
-     {{{"MINUTOS", "cuarenta"}}}},
+    {"MinutesAreTextNotNumbers", {{named("NINUTOS", "cuarenta")}}, {{{"MINUTOS", "cuarenta"}}}},
     {"SlotsKeepDocumentOrder",
      {{named("NOMBRE", "V6")}, {}, {named("NOMBRE", "L1")}},
      {{{"DIHO", "V6"}, {"DIA", "5"}, {"HORA", "6"}},
@@ -115,7 +112,10 @@ const std::vector<TimeSlotCase> kSlots{
       {{"DIHO", "L1"}, {"DIA", "1"}, {"HORA", "1"}}}},
 };
 
-std::string caseName(const testing::TestParamInfo<TimeSlotCase>& info) { return info.param.name; }
+std::string caseName(const testing::TestParamInfo<TimeSlotCase> &info)
+{
+    return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Slots, TimeSlotExport, testing::ValuesIn(kSlots), caseName);
 

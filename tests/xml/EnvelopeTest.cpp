@@ -11,12 +11,12 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 // Every item of the catalogue with its values, as the tables would get them.
-Rows readCatalogue(const XmlDocument& doc, std::string_view seq)
+Rows readCatalogue(const XmlDocument &doc, std::string_view seq)
 {
     Rows rows;
-    for (const XmlElement& item : catalogueItems(doc, seq)) {
+    for (const XmlElement &item : catalogueItems(doc, seq)) {
         std::vector<std::string> row;
-        for (const XmlElement& value : valueElements(doc, item))
+        for (const XmlElement &value : valueElements(doc, item))
             row.push_back(readValue(value));
         rows.push_back(row);
     }
@@ -24,17 +24,17 @@ Rows readCatalogue(const XmlDocument& doc, std::string_view seq)
 }
 
 struct Catalogue {
-    const char* what;
+    const char *what;
     std::string document;
     Rows rows; // of catalogue MATERIAS
 };
 
-void PrintTo(const Catalogue& catalogue, std::ostream* out)
+void PrintTo(const Catalogue &catalogue, std::ostream *out)
 {
     *out << catalogue.what;
 }
 
-std::string envelope(const std::string& outputs)
+std::string envelope(const std::string &outputs)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO><ENTRADAS/><SALIDAS>" + outputs +
            "</SALIDAS></SERVICIO>";
@@ -70,7 +70,9 @@ const Catalogue catalogues[] = {
     {"text converted to Windows-1252",
      envelope("<listasal seq=\"MATERIAS\"><listasal><salida>Física € “1º”</salida>"
               "<salida>你 — ñ</salida></listasal></listasal>"),
-     {{"F\xEDsica \x80 \x93" "1\xBA\x94", "? \x97 \xF1"}}},
+     {{"F\xEDsica \x80 \x93"
+       "1\xBA\x94",
+       "? \x97 \xF1"}}},
     {"catalogue outside SALIDAS",
      "<SERVICIO><ENTRADAS><listasal seq=\"MATERIAS\"><listasal><salida>A</salida></listasal>"
      "</listasal></ENTRADAS></SERVICIO>",
@@ -129,7 +131,9 @@ TEST(Envelope, AppendedListsHoldTableText)
     auto doc = XmlDocument::parse(envelope(""), "centro.xml");
     const XmlElement outputs = doc->selectSingleNode(doc->documentElement(), "SALIDAS");
     XmlElement list = appendList(*doc, outputs, "HORARIO");
-    appendValue(*doc, list, "NOMBRE", "Pe\xF1" "a & <Hijos> \x80\x81");
+    appendValue(*doc, list, "NOMBRE",
+                "Pe\xF1"
+                "a & <Hijos> \x80\x81");
     appendValue(*doc, list, "VACIO", "");
 
     const std::string saved = doc->serialize();
@@ -143,20 +147,23 @@ TEST(Envelope, AppendedListsHoldTableText)
     const auto values = reloaded->selectNodes("/SERVICIO/SALIDAS/listasal[@seq='HORARIO']/salida");
     ASSERT_EQ(values.size(), 2u);
     EXPECT_EQ(values[0].attribute("dato"), "NOMBRE");
-    EXPECT_EQ(readValue(values[0]), "Pe\xF1" "a & <Hijos> \x80\x81");
+    EXPECT_EQ(readValue(values[0]), "Pe\xF1"
+                                    "a & <Hijos> \x80\x81");
 }
 
 TEST(Envelope, LargeCatalogueIsReadWhole)
 {
     std::string lists = "<listasal seq=\"PROFESORES\">";
     for (int i = 0; i < 20000; ++i)
-        lists += "<listasal><salida>" + std::to_string(i) + "</salida><salida>Núñez</salida>"
+        lists += "<listasal><salida>" + std::to_string(i) +
+                 "</salida><salida>Núñez</salida>"
                  "</listasal>\n";
     lists += "</listasal>";
     const auto doc = XmlDocument::parse(envelope(lists), "grande.xml");
     const Rows rows = readCatalogue(*doc, "PROFESORES");
     ASSERT_EQ(rows.size(), 20000u);
-    EXPECT_EQ(rows.back(), (std::vector<std::string>{"19999", "N\xFA\xF1" "ez"}));
+    EXPECT_EQ(rows.back(), (std::vector<std::string>{"19999", "N\xFA\xF1"
+                                                              "ez"}));
 }
 
 } // namespace

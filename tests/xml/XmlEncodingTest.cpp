@@ -23,7 +23,7 @@ std::string utf16(std::string_view ascii, bool bigEndian)
 
 // "<a x='Núñez €'>Núñez €</a>" spelled out in UTF-16, with "Núñez €" given
 // as its code units.
-std::string utf16Document(const std::string& encodingName, bool bigEndian, bool bom)
+std::string utf16Document(const std::string &encodingName, bool bigEndian, bool bom)
 {
     const std::string text = bigEndian ? std::string("\0N\0\xFA\0\xF1\0e\0z\0 \x20\xAC", 14)
                                        : std::string("N\0\xFA\0\xF1\0e\0z\0 \0\xAC\x20", 14);
@@ -34,13 +34,13 @@ std::string utf16Document(const std::string& encodingName, bool bigEndian, bool 
 }
 
 struct Encoded {
-    const char* what;
+    const char *what;
     std::string content;
     std::string declared;
     std::string text; // of the root and of its attribute x, in UTF-8
 };
 
-void PrintTo(const Encoded& encoded, std::ostream* out)
+void PrintTo(const Encoded &encoded, std::ostream *out)
 {
     *out << encoded.what;
 }
@@ -54,11 +54,15 @@ const Encoded encodedDocuments[] = {
     {"UTF-16LE without BOM", utf16Document("UTF-16LE", false, false), "UTF-16LE", "Núñez €"},
     {"ISO-8859-1",
      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-     "<a x=\"N\xFA\xF1" "ez\">N\xFA\xF1" "ez</a>",
+     "<a x=\"N\xFA\xF1"
+     "ez\">N\xFA\xF1"
+     "ez</a>",
      "ISO-8859-1", "Núñez"},
     {"windows-1252",
      "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
-     "<a x=\"N\xFA\xF1" "ez \x80\">N\xFA\xF1" "ez \x80</a>",
+     "<a x=\"N\xFA\xF1"
+     "ez \x80\">N\xFA\xF1"
+     "ez \x80</a>",
      "windows-1252", "Núñez €"},
 };
 
@@ -66,7 +70,7 @@ class EncodedDocument : public testing::TestWithParam<Encoded> {};
 
 TEST_P(EncodedDocument, LoadsAndSavesInItsOwnEncoding)
 {
-    const Encoded& encoded = GetParam();
+    const Encoded &encoded = GetParam();
     const auto doc = XmlDocument::parse(encoded.content, "codificado.xml");
     EXPECT_EQ(doc->declaredEncoding(), encoded.declared);
     EXPECT_EQ(doc->documentElement().text(), encoded.text);
@@ -97,15 +101,19 @@ TEST(XmlEncoding, Utf16IsSavedWithByteOrderMark)
 
 TEST(XmlEncoding, CharactersTheEncodingLacksBecomeReferences)
 {
-    const auto doc = XmlDocument::parse(
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a>N\xFA\xF1" "ez</a>", "latin1.xml");
+    const auto doc =
+        XmlDocument::parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<a>N\xFA\xF1"
+                           "ez</a>",
+                           "latin1.xml");
     XmlElement added = doc->createElement("b");
     added.setText("€ 你");
     added.setAttribute("x", "€");
     doc->appendChild(doc->documentElement(), added);
 
     const std::string saved = doc->serialize();
-    EXPECT_NE(saved.find("N\xFA\xF1" "ez"), std::string::npos);
+    EXPECT_NE(saved.find("N\xFA\xF1"
+                         "ez"),
+              std::string::npos);
     EXPECT_NE(saved.find("&#8364;"), std::string::npos) << saved;
     const auto reloaded = XmlDocument::parse(saved, "latin1.xml");
     const XmlElement b = reloaded->selectSingleNode(reloaded->documentElement(), "b");
@@ -117,11 +125,13 @@ TEST(XmlEncoding, MislabelledWindowsBytesReachTheTablesAsWindows1252)
 {
     // Bytes 0x80 and 0x93 written by a Windows program under an ISO-8859-1
     // label: the parser reads U+0080 and U+0093, the tables get € and “ back.
-    const auto doc = XmlDocument::parse(
-        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<salida>\x80 5 \x93" "a\x94</salida>",
-        "mal-etiquetado.xml");
+    const auto doc =
+        XmlDocument::parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<salida>\x80 5 \x93"
+                           "a\x94</salida>",
+                           "mal-etiquetado.xml");
     EXPECT_EQ(doc->documentElement().text(), "\u0080 5 \u0093a\u0094");
-    EXPECT_EQ(readValue(doc->documentElement()), "\x80 5 \x93" "a\x94");
+    EXPECT_EQ(readValue(doc->documentElement()), "\x80 5 \x93"
+                                                 "a\x94");
 }
 
 } // namespace

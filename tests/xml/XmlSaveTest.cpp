@@ -21,11 +21,11 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-const char* const document =
+const char *const document =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>nuevo</SERVICIO>\n";
-const char* const older = "contenido anterior";
+const char *const older = "contenido anterior";
 
-std::size_t entriesIn(const fs::path& folder)
+std::size_t entriesIn(const fs::path &folder)
 {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
@@ -57,7 +57,7 @@ TEST(XmlSave, FolderThatDoesNotExistIsReported)
     try {
         doc->save(target);
         FAIL();
-    } catch (const Error& error) {
+    } catch (const Error &error) {
         EXPECT_EQ(std::string(error.what()), "No se puede guardar el archivo '" + target +
                                                  "': no existe el archivo o la carpeta");
     }
@@ -73,10 +73,9 @@ TEST(XmlSave, FailedRenameLeavesNoTemporaryFile)
     try {
         doc->save(target.string());
         FAIL();
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()).rfind("No se puede guardar el archivo '" +
-                                                      target.string() + "': ",
-                                                  0),
+    } catch (const Error &error) {
+        EXPECT_EQ(std::string(error.what())
+                      .rfind("No se puede guardar el archivo '" + target.string() + "': ", 0),
                   0u)
             << error.what();
     }
@@ -87,7 +86,7 @@ TEST(XmlSave, FailedRenameLeavesNoTemporaryFile)
 // Runs `save` in a child process prepared by `prepare`, and returns its exit
 // code: 0 when the save threw the expected error.
 template <typename Prepare>
-int saveInChild(const XmlDocument& doc, const fs::path& target, const std::string& expected,
+int saveInChild(const XmlDocument &doc, const fs::path &target, const std::string &expected,
                 Prepare prepare)
 {
     const pid_t child = ::fork();
@@ -96,7 +95,7 @@ int saveInChild(const XmlDocument& doc, const fs::path& target, const std::strin
             ::_exit(3);
         try {
             doc.save(target.string());
-        } catch (const Error& error) {
+        } catch (const Error &error) {
             ::_exit(std::string(error.what()).rfind(expected, 0) == 0 ? 0 : 2);
         }
         ::_exit(1);
@@ -114,14 +113,14 @@ TEST(XmlSave, FailedWriteKeepsTheOlderFile)
     TempDir dir;
     const fs::path target = dir / "resultado.xml";
     writeFile(target, older);
-    const auto doc = XmlDocument::parse("<SERVICIO>" + std::string(100000, 'x') + "</SERVICIO>",
-                                        "grande.xml");
-    const int result = saveInChild(*doc, target, "No se puede guardar el archivo '" +
-                                                     target.string() + "': ", [] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    });
+    const auto doc =
+        XmlDocument::parse("<SERVICIO>" + std::string(100000, 'x') + "</SERVICIO>", "grande.xml");
+    const int result =
+        saveInChild(*doc, target, "No se puede guardar el archivo '" + target.string() + "': ", [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{4096, 4096};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        });
     EXPECT_EQ(result, 0) << "1: saved anyway, 2: wrong message";
     EXPECT_EQ(readFile(target), older);
     EXPECT_EQ(entriesIn(dir.path()), 1u);
@@ -144,8 +143,8 @@ TEST(XmlSave, ReadOnlyFolderKeepsTheOlderFile)
     const int result = saveInChild(
         *doc, target, "No se puede guardar el archivo '" + target.string() + "': permiso denegado",
         [] {
-            return ::geteuid() != 0 || (::setresgid(65534, 65534, 65534) == 0 &&
-                                        ::setresuid(65534, 65534, 65534) == 0);
+            return ::geteuid() != 0 ||
+                   (::setresgid(65534, 65534, 65534) == 0 && ::setresuid(65534, 65534, 65534) == 0);
         });
     EXPECT_EQ(result, 0) << "1: saved anyway, 2: wrong message, 3: still root";
     EXPECT_EQ(readFile(target), older);
