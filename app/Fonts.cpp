@@ -12,14 +12,14 @@ namespace {
 // The font package keeps its fonts outside fontconfig's folders, so they
 // are added to the application by hand. Only the TrueType wrapper of the
 // bitmaps will do: Qt cannot draw the glyphs of the .fon files.
-const char *const kDialogFontFiles[] = {
+const char* const kDialogFontFiles[] = {
     "/usr/share/wine/fonts/ms_sans_serif.ttf",
     "/usr/lib/wine/fonts/ms_sans_serif.ttf",
 };
 
 QString loadDialogFontFamily()
 {
-    for (const char *file : kDialogFontFiles) {
+    for (const char* file : kDialogFontFiles) {
         if (!QFile::exists(QString::fromLatin1(file)))
             continue;
         const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
@@ -54,7 +54,7 @@ QFont dialogFont()
     return font;
 }
 
-bool lacksBoldFace(const QFont &font)
+bool lacksBoldFace(const QFont& font)
 {
     static const QString sample = QStringLiteral("TransMirtavelQuelmar");
     QFont regular = font;

@@ -18,7 +18,7 @@ QFont dialogFont();
 
 // Whether bold text in the font looks like regular text, as with bitmap
 // fonts, which have no bold form and are not emboldened by the font engine.
-bool lacksBoldFace(const QFont &font);
+bool lacksBoldFace(const QFont& font);
 
 // The font of the two headings: Arial, 12 points (16 pixels), bold.
 QFont headingFont();

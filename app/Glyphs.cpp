@@ -18,7 +18,7 @@ QPixmap blankPixmap()
 
 // The dark, mostly opaque pixels of the picture in one colour; the light
 // ones are left out, so inner outlines survive the greying.
-QImage darkParts(const QImage &picture, const QColor &color)
+QImage darkParts(const QImage& picture, const QColor& color)
 {
     const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
     QImage shape(source.size(), QImage::Format_ARGB32);
@@ -85,7 +85,7 @@ QPixmap openDoorPixmap()
     return pixmap;
 }
 
-QPixmap disabledPixmap(const QPixmap &picture)
+QPixmap disabledPixmap(const QPixmap& picture)
 {
     // The classic greyed look: the dark parts in grey over their own white
     // shadow moved one pixel down and right.
@@ -99,7 +99,7 @@ QPixmap disabledPixmap(const QPixmap &picture)
     return QPixmap::fromImage(result);
 }
 
-QIcon buttonIcon(const QPixmap &picture)
+QIcon buttonIcon(const QPixmap& picture)
 {
     QIcon icon;
     icon.addPixmap(picture, QIcon::Normal);

@@ -15,9 +15,9 @@ QPixmap tickPixmap();
 QPixmap openDoorPixmap();
 
 // The greyed, embossed form of a picture shown on a disabled button.
-QPixmap disabledPixmap(const QPixmap &picture);
+QPixmap disabledPixmap(const QPixmap& picture);
 
 // A button icon holding the picture and its disabled form.
-QIcon buttonIcon(const QPixmap &picture);
+QIcon buttonIcon(const QPixmap& picture);
 
 } // namespace tmq

@@ -5,15 +5,15 @@
 
 namespace tmq {
 
-GradientPanel::GradientPanel(const QColor &top, const QColor &centre, const QColor &bottom,
-                             QWidget *parent)
+GradientPanel::GradientPanel(const QColor& top, const QColor& centre, const QColor& bottom,
+                             QWidget* parent)
     : QWidget(parent), top_(top), centre_(centre), bottom_(bottom)
 {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void GradientPanel::paintEvent(QPaintEvent * /*event*/)
+void GradientPanel::paintEvent(QPaintEvent* /*event*/)
 {
     // The blend runs between the centres of the first and last pixel rows,
     // so that those rows and the middle one get the exact colours.

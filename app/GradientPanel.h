@@ -12,15 +12,15 @@ class GradientPanel : public QWidget {
     Q_OBJECT
 
 public:
-    GradientPanel(const QColor &top, const QColor &centre, const QColor &bottom,
-                  QWidget *parent = nullptr);
+    GradientPanel(const QColor& top, const QColor& centre, const QColor& bottom,
+                  QWidget* parent = nullptr);
 
     QColor topColor() const { return top_; }
     QColor centreColor() const { return centre_; }
     QColor bottomColor() const { return bottom_; }
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QColor top_;

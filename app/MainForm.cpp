@@ -31,12 +31,12 @@ const QColor kCommandTop(0xFF, 0xEE, 0xDD);
 const QColor kCommandCentre(0xFF, 0xFF, 0xFF);
 const QColor kCommandBottom(0xF9, 0xD3, 0x7D);
 
-QString fromPath(const std::filesystem::path &path)
+QString fromPath(const std::filesystem::path& path)
 {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
-std::string toPath(const QString &path)
+std::string toPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
@@ -46,7 +46,7 @@ std::string toPath(const QString &path)
 // pixel, as a bold face would.
 class OverstrikeLabel : public QLabel {
 public:
-    OverstrikeLabel(const QString &text, const QFont &font, QWidget *parent)
+    OverstrikeLabel(const QString& text, const QFont& font, QWidget* parent)
         : QLabel(text, parent), overstrike_(font.bold() && lacksBoldFace(font))
     {
         QFont spaced = font;
@@ -56,7 +56,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent *event) override
+    void paintEvent(QPaintEvent* event) override
     {
         QLabel::paintEvent(event);
         if (!overstrike_)
@@ -73,7 +73,7 @@ private:
 
 } // namespace
 
-TMForm::TMForm(std::filesystem::path workingFolder, Commands commands, QWidget *parent)
+TMForm::TMForm(std::filesystem::path workingFolder, Commands commands, QWidget* parent)
     : QWidget(parent), workingFolder_(std::move(workingFolder)), commands_(std::move(commands)),
       applicationTitle_(QString::fromStdString(
           tmq::applicationTitle(QCoreApplication::applicationFilePath().toStdString())))
@@ -147,7 +147,7 @@ void TMForm::createComponents()
                             draw3D3_, QRect(96, 120, 89, 25));
     connect(bImportar_, &QPushButton::clicked, this, &TMForm::BImportarClick);
 
-    for (QLabel *heading : {label3_, label4_}) {
+    for (QLabel* heading : {label3_, label4_}) {
         heading->setFont(headingFont());
         heading->setWordWrap(true);
         heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -157,19 +157,19 @@ void TMForm::createComponents()
     setTabOrder(bExportar_, bImportar_);
 }
 
-QLabel *TMForm::makeLabel(const QString &name, const QString &text, QWidget *parent)
+QLabel* TMForm::makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
     // Labels paint no background, so the panel's blend shows through.
-    auto *label = new QLabel(text, parent);
+    auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
-QPushButton *TMForm::makeButton(const QString &name, const QString &caption, const QPixmap &picture,
-                                QWidget *parent, const QRect &geometry)
+QPushButton* TMForm::makeButton(const QString& name, const QString& caption, const QPixmap& picture,
+                                QWidget* parent, const QRect& geometry)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
     button->setIcon(buttonIcon(picture));
@@ -235,17 +235,17 @@ void TMForm::clearBusyPointer()
         setBusy(false);
 }
 
-void TMForm::showMessage(const std::string &text)
+void TMForm::showMessage(const std::string& text)
 {
     deliver(MessageKind::Information, QString::fromStdString(text));
 }
 
-void TMForm::showError(const std::string &message)
+void TMForm::showError(const std::string& message)
 {
     deliver(MessageKind::Error, QString::fromStdString(errorReportText(message)));
 }
 
-void TMForm::deliver(MessageKind kind, const QString &text)
+void TMForm::deliver(MessageKind kind, const QString& text)
 {
     if (messageSink_) {
         messageSink_(kind, applicationTitle_, text);
@@ -261,7 +261,7 @@ void TMForm::deliver(MessageKind kind, const QString &text)
 
     QMessageBox box(QMessageBox::NoIcon, applicationTitle_, text, QMessageBox::NoButton, this);
     box.setTextFormat(Qt::PlainText);
-    QPushButton *accept = box.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+    QPushButton* accept = box.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
     box.setDefaultButton(accept);
     box.setEscapeButton(accept);
     box.exec();
@@ -277,13 +277,13 @@ void TMForm::setMessageSink(MessageSink sink)
     messageSink_ = std::move(sink);
 }
 
-void TMForm::execute(const Commands::Command &command)
+void TMForm::execute(const Commands::Command& command)
 {
     if (!command)
         return;
     try {
         command(*this, session_, workingFolder_);
-    } catch (const std::exception &error) {
+    } catch (const std::exception& error) {
         // The command restores the pointer itself; this only makes sure no
         // busy pointer is left over the error report.
         clearBusyPointer();
@@ -307,7 +307,7 @@ void TMForm::BCloseClick()
     close();
 }
 
-void TMForm::showEvent(QShowEvent *event)
+void TMForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (shownBefore_)
@@ -315,7 +315,7 @@ void TMForm::showEvent(QShowEvent *event)
     shownBefore_ = true;
     // The frame is centred where the window system already knows its size,
     // the client area otherwise.
-    if (QScreen *display = screen()) {
+    if (QScreen* display = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(display->geometry().center());
         move(frame.topLeft());

@@ -24,7 +24,7 @@ class GradientPanel;
 // the tests.
 struct Commands {
     using Command =
-        std::function<CommandResult(UserInterface &, Session &, const std::filesystem::path &)>;
+        std::function<CommandResult(UserInterface&, Session&, const std::filesystem::path&)>;
     Command exportCommand;
     Command importCommand;
 };
@@ -38,12 +38,12 @@ class TMForm : public QWidget, public UserInterface {
     Q_OBJECT
 
 public:
-    TMForm(std::filesystem::path workingFolder, Commands commands, QWidget *parent = nullptr);
+    TMForm(std::filesystem::path workingFolder, Commands commands, QWidget* parent = nullptr);
     ~TMForm() override;
 
     std::optional<std::string> chooseXmlFile() override;
     void setBusy(bool busy) override;
-    void showMessage(const std::string &text) override;
+    void showMessage(const std::string& text) override;
 
     // Answers the file choice instead of the file dialog when set.
     using FileChooser = std::function<std::optional<QString>()>;
@@ -51,13 +51,13 @@ public:
 
     // Receives the messages instead of the message boxes when set.
     using MessageSink =
-        std::function<void(MessageKind kind, const QString &title, const QString &text)>;
+        std::function<void(MessageKind kind, const QString& title, const QString& text)>;
     void setMessageSink(MessageSink sink);
 
     // The caption of the message boxes, derived from the executable's name.
     QString applicationTitle() const { return applicationTitle_; }
 
-    const Session &session() const { return session_; }
+    const Session& session() const { return session_; }
 
 public slots:
     void BExportarClick();
@@ -65,17 +65,17 @@ public slots:
     void BCloseClick();
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createComponents();
     void setUpFileDialog();
-    QPushButton *makeButton(const QString &name, const QString &caption, const QPixmap &picture,
-                            QWidget *parent, const QRect &geometry);
-    QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent);
-    void execute(const Commands::Command &command);
-    void showError(const std::string &message);
-    void deliver(MessageKind kind, const QString &text);
+    QPushButton* makeButton(const QString& name, const QString& caption, const QPixmap& picture,
+                            QWidget* parent, const QRect& geometry);
+    QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent);
+    void execute(const Commands::Command& command);
+    void showError(const std::string& message);
+    void deliver(MessageKind kind, const QString& text);
     void clearBusyPointer();
 
     std::filesystem::path workingFolder_;
@@ -87,16 +87,16 @@ private:
     int busyDepth_ = 0;
     bool shownBefore_ = false;
 
-    GradientPanel *draw3D1_ = nullptr;
-    GradientPanel *draw3D2_ = nullptr;
-    GradientPanel *draw3D3_ = nullptr;
-    QLabel *label1_ = nullptr;
-    QLabel *label3_ = nullptr;
-    QLabel *label4_ = nullptr;
-    QPushButton *bClose_ = nullptr;
-    QPushButton *bExportar_ = nullptr;
-    QPushButton *bImportar_ = nullptr;
-    QFileDialog *openDialogXML_ = nullptr;
+    GradientPanel* draw3D1_ = nullptr;
+    GradientPanel* draw3D2_ = nullptr;
+    GradientPanel* draw3D3_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QPushButton* bClose_ = nullptr;
+    QPushButton* bExportar_ = nullptr;
+    QPushButton* bImportar_ = nullptr;
+    QFileDialog* openDialogXML_ = nullptr;
 };
 
 } // namespace tmq

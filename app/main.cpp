@@ -7,7 +7,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-int main(int argc, char *argv[])
+int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
 

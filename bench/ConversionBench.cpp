@@ -29,12 +29,12 @@ struct SchoolSize {
 std::string item(std::initializer_list<std::string> values)
 {
     std::string xml = "<listasal>";
-    for (const std::string &v : values)
+    for (const std::string& v : values)
         xml += "<salida>" + v + "</salida>";
     return xml + "</listasal>\n";
 }
 
-std::string schoolDocument(const SchoolSize &size)
+std::string schoolDocument(const SchoolSize& size)
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO><SALIDAS>\n";
     xml += "<listasal seq=\"MATERIAS\">";
@@ -65,7 +65,7 @@ std::string schoolDocument(const SchoolSize &size)
     return xml;
 }
 
-void writeSoluc(const fs::path &folder, const SchoolSize &size)
+void writeSoluc(const fs::path& folder, const SchoolSize& size)
 {
     tmq::DbfTable soluc;
     soluc.create(folder, "SOLUC",
@@ -96,7 +96,7 @@ struct Workspace {
     fs::path folder;
     std::string document;
 
-    explicit Workspace(const SchoolSize &size)
+    explicit Workspace(const SchoolSize& size)
     {
         std::string pattern = (fs::temp_directory_path() / "tmq-bench-XXXXXX").string();
         folder = mkdtemp(pattern.data());
@@ -106,20 +106,20 @@ struct Workspace {
     ~Workspace() { fs::remove_all(folder); }
 };
 
-void reportPeakMemory(benchmark::State &state)
+void reportPeakMemory(benchmark::State& state)
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-SchoolSize sizeFor(const benchmark::State &state)
+SchoolSize sizeFor(const benchmark::State& state)
 {
     const int scale = static_cast<int>(state.range(0));
     return {200 * scale, 60 * scale, 40 * scale, 30 * scale, 400 * scale, 25};
 }
 
-void BM_Export(benchmark::State &state)
+void BM_Export(benchmark::State& state)
 {
     const SchoolSize size = sizeFor(state);
     Workspace work(size);
@@ -132,7 +132,7 @@ void BM_Export(benchmark::State &state)
     reportPeakMemory(state);
 }
 
-void BM_Import(benchmark::State &state)
+void BM_Import(benchmark::State& state)
 {
     const SchoolSize size = sizeFor(state);
     Workspace work(size);

@@ -12,7 +12,7 @@ namespace tmq::cli {
 struct CliCommand {
     std::string name;
     std::string summary;
-    CommandResult (*run)(UserInterface &, Session &, const std::filesystem::path &workingFolder);
+    CommandResult (*run)(UserInterface&, Session&, const std::filesystem::path& workingFolder);
 };
 
 CliCommand exportCommand();

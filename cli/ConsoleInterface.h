@@ -16,9 +16,9 @@ public:
 
     std::optional<std::string> chooseXmlFile() override { return file_; }
     void setBusy(bool) override {}
-    void showMessage(const std::string &text) override { message_ = text; }
+    void showMessage(const std::string& text) override { message_ = text; }
 
-    const std::string &message() const { return message_; }
+    const std::string& message() const { return message_; }
 
 private:
     std::string file_;

@@ -14,11 +14,11 @@ namespace {
 constexpr int kExitFileMissing = 1;
 constexpr int kExitError = 2;
 
-void printUsage(std::ostream &out)
+void printUsage(std::ostream& out)
 {
     out << "Uso: transmirtavquelmar-cli COMANDO ARCHIVO.xml [--dir CARPETA]\n\n"
            "Comandos:\n";
-    for (const auto &command : {tmq::cli::exportCommand(), tmq::cli::importCommand()})
+    for (const auto& command : {tmq::cli::exportCommand(), tmq::cli::importCommand()})
         out << "  " << command.name << " ARCHIVO.xml [--dir CARPETA]\n    " << command.summary
             << "\n";
     out << "\nOpciones:\n"
@@ -30,7 +30,7 @@ void printUsage(std::ostream &out)
            "\"No existe archivo\" sale con 1; cualquier otro error, con 2.\n";
 }
 
-int usageError(const std::string &text)
+int usageError(const std::string& text)
 {
     std::cerr << "transmirtavquelmar-cli: " << text << "\n"
               << "Pruebe 'transmirtavquelmar-cli --help'.\n";
@@ -39,7 +39,7 @@ int usageError(const std::string &text)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     std::optional<tmq::cli::CliCommand> command;
     std::optional<std::string> file;
@@ -89,7 +89,7 @@ int main(int argc, char **argv)
         }
         std::cout << ui.message() << "\n";
         return 0;
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return kExitError;
     }

@@ -5,7 +5,7 @@
 
 namespace tmq {
 
-std::string applicationTitle(const std::string &executablePath)
+std::string applicationTitle(const std::string& executablePath)
 {
     // Both separators count: a Windows path may reach us on any platform.
     const auto slash = executablePath.find_last_of("/\\");

@@ -28,7 +28,7 @@ unsigned char foldByte(unsigned char c)
 std::string foldCaseCp1252(std::string_view text)
 {
     std::string folded(text);
-    for (char &c : folded)
+    for (char& c : folded)
         c = static_cast<char>(foldByte(static_cast<unsigned char>(c)));
     return folded;
 }

@@ -23,7 +23,7 @@ void BusyPointer::restore()
 
 namespace {
 
-bool fileExists(const std::string &path)
+bool fileExists(const std::string& path)
 {
     if (path.empty())
         return false;
@@ -33,7 +33,7 @@ bool fileExists(const std::string &path)
 
 } // namespace
 
-CommandResult runCommand(UserInterface &ui, Session &session, const CommandSteps &steps)
+CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps)
 {
     if (auto chosen = ui.chooseXmlFile())
         session.selectedXmlFile = *chosen;

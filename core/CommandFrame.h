@@ -8,7 +8,7 @@
 
 namespace tmq {
 
-inline constexpr const char *kFileMissingMessage = "No existe archivo";
+inline constexpr const char* kFileMissingMessage = "No existe archivo";
 
 enum class CommandResult { Completed, FileMissing };
 
@@ -16,16 +16,16 @@ enum class CommandResult { Completed, FileMissing };
 // by its normal path or by an error.
 class BusyPointer {
 public:
-    explicit BusyPointer(UserInterface &ui) : ui_(ui) {}
+    explicit BusyPointer(UserInterface& ui) : ui_(ui) {}
     ~BusyPointer() { restore(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
 
     void show();
     void restore();
 
 private:
-    UserInterface &ui_;
+    UserInterface& ui_;
     bool shown_ = false;
 };
 
@@ -34,7 +34,7 @@ struct CommandSteps {
     // The import shows the busy pointer before loading, the export after.
     bool busyBeforeLoad = false;
     // The command's own work on the loaded document in session.document.
-    std::function<void(Session &)> run;
+    std::function<void(Session&)> run;
     // Shown when the work ends normally.
     std::string doneMessage;
 };
@@ -42,6 +42,6 @@ struct CommandSteps {
 // The frame both commands share: file choice, "No existe archivo", loading
 // the document, the busy pointer and the final message. Errors propagate to
 // the caller, with the pointer restored.
-CommandResult runCommand(UserInterface &ui, Session &session, const CommandSteps &steps);
+CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps);
 
 } // namespace tmq

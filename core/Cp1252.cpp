@@ -23,7 +23,7 @@ bool isContinuation(unsigned char byte)
 // own; opening one costs far more than the conversion of a table value.
 class Converter {
 public:
-    Converter(const char *to, const char *from, bool utf8Input)
+    Converter(const char* to, const char* from, bool utf8Input)
         : cd_(iconv_open(to, from)), utf8Input_(utf8Input)
     {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
@@ -31,8 +31,8 @@ public:
                         ": el sistema no tiene esa conversión");
     }
     ~Converter() { iconv_close(cd_); }
-    Converter(const Converter &) = delete;
-    Converter &operator=(const Converter &) = delete;
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
 
     // Converts `in`; at input iconv cannot convert, `onInvalid` sets the
     // replacement and returns how many input bytes it stands for.
@@ -46,9 +46,9 @@ public:
         std::size_t used = 0;
         while (done < in.size()) {
             const std::size_t piece = pieceLength(in.substr(done));
-            char *inPos = const_cast<char *>(in.data() + done);
+            char* inPos = const_cast<char*>(in.data() + done);
             std::size_t inLeft = piece;
-            char *outPos = out.data() + used;
+            char* outPos = out.data() + used;
             std::size_t outLeft = out.size() - used;
             const std::size_t result = iconv(cd_, &inPos, &inLeft, &outPos, &outLeft);
             done += piece - inLeft;
@@ -121,7 +121,7 @@ std::string utf8ToCp1252(std::string_view utf8)
     if (isAscii(utf8))
         return std::string(utf8);
     thread_local Converter converter("WINDOWS-1252", "UTF-8", true);
-    return converter.convert(utf8, 1, [](std::string_view rest, std::string &replacement) {
+    return converter.convert(utf8, 1, [](std::string_view rest, std::string& replacement) {
         const std::size_t length = sequenceLength(rest);
         const auto second = length == 2 ? static_cast<unsigned char>(rest[1]) : 0;
         // U+0080..U+009F: C2 followed by the byte itself.
@@ -138,7 +138,7 @@ std::string cp1252ToUtf8(std::string_view ansi)
     if (isAscii(ansi))
         return std::string(ansi);
     thread_local Converter converter("UTF-8", "WINDOWS-1252", false);
-    return converter.convert(ansi, 3, [](std::string_view rest, std::string &replacement) {
+    return converter.convert(ansi, 3, [](std::string_view rest, std::string& replacement) {
         // An undefined byte (0x81, 0x8D, 0x8F, 0x90, 0x9D) becomes U+0081 etc.
         replacement += '\xC2';
         replacement += rest[0];

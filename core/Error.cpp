@@ -5,7 +5,7 @@
 
 namespace tmq {
 
-std::string errorReportText(const std::string &message)
+std::string errorReportText(const std::string& message)
 {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
         return message + ".";

@@ -9,12 +9,12 @@ namespace tmq {
 // the file or table concerned and what is wrong with it.
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string &userText) : std::runtime_error(userText) {}
+    explicit Error(const std::string& userText) : std::runtime_error(userText) {}
 };
 
 // The text of the error report: a full stop is added when the text is not
 // empty and its last character sorts after "." (a letter or a digit, say).
-std::string errorReportText(const std::string &message);
+std::string errorReportText(const std::string& message);
 
 // The system's reason for the failure `errnoValue`, in Spanish.
 std::string systemReason(int errnoValue);

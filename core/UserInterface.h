@@ -18,7 +18,7 @@ public:
     virtual void setBusy(bool busy) = 0;
 
     // Shows an information message (UTF-8) and waits until it is closed.
-    virtual void showMessage(const std::string &text) = 0;
+    virtual void showMessage(const std::string& text) = 0;
 };
 
 } // namespace tmq

@@ -10,22 +10,22 @@ std::filesystem::path defaultWorkingFolder()
     return std::filesystem::path("C:\\MTEMP");
 #else
     std::filesystem::path prefix;
-    if (const char *wine = std::getenv("WINEPREFIX"); wine != nullptr && *wine != '\0') {
+    if (const char* wine = std::getenv("WINEPREFIX"); wine != nullptr && *wine != '\0') {
         prefix = wine;
     } else {
-        const char *home = std::getenv("HOME");
+        const char* home = std::getenv("HOME");
         prefix = std::filesystem::path(home != nullptr ? home : "") / ".wine";
     }
     return prefix / "drive_c" / "MTEMP";
 #endif
 }
 
-std::filesystem::path xmlDialogFolder(const std::filesystem::path &workingFolder)
+std::filesystem::path xmlDialogFolder(const std::filesystem::path& workingFolder)
 {
     return workingFolder / "XML";
 }
 
-std::string resultPathFor(const std::string &chosenFile)
+std::string resultPathFor(const std::string& chosenFile)
 {
 #ifdef _WIN32
     const auto cut = chosenFile.find_last_of("\\/:");

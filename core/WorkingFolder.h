@@ -11,10 +11,10 @@ namespace tmq {
 std::filesystem::path defaultWorkingFolder();
 
 // The subfolder of the working folder where the file dialog opens.
-std::filesystem::path xmlDialogFolder(const std::filesystem::path &workingFolder);
+std::filesystem::path xmlDialogFolder(const std::filesystem::path& workingFolder);
 
 // The result file for a chosen document: "ResultadoMirtav" put before the
 // file-name part, which starts after the last path separator.
-std::string resultPathFor(const std::string &chosenFile);
+std::string resultPathFor(const std::string& chosenFile);
 
 } // namespace tmq

@@ -17,12 +17,12 @@ std::string sessionsText(double hours)
     return std::string(static_cast<std::size_t>(n < 1 ? 1 : n), '1');
 }
 
-void ExportarAsignaturas(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "ASIGT", asigtLayout());
 
-    forEachItem(doc, "ASIGNATURAS", kLeastValueCount, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "ASIGNATURAS", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
         const std::string casig = valueAt(values, 0);
         const std::string cgrup = valueAt(values, 1);
         const std::string caula = valueAt(values, 2);

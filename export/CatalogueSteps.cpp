@@ -7,7 +7,7 @@
 
 namespace tmq {
 
-void ExportarMaterias(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarMaterias(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "ASIGNOMT", asignomtLayout());
@@ -15,7 +15,7 @@ void ExportarMaterias(const XmlDocument &doc, const std::filesystem::path &folde
     // Codes already written, folded to small letters; the full code counts,
     // not what is left of it after the cut to the width of COD.
     std::unordered_set<std::string> writtenCodes;
-    forEachItem(doc, "MATERIAS", kLeastValueCount, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "MATERIAS", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
         const std::string materia = valueAt(values, 0);
         const std::string cod = valueAt(values, 1);
         const std::string codLargo = valueAt(values, 2);
@@ -34,12 +34,12 @@ void ExportarMaterias(const XmlDocument &doc, const std::filesystem::path &folde
     table.close();
 }
 
-void ExportarProfesores(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarProfesores(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "PROFT", proftLayout());
 
-    forEachItem(doc, "PROFESORES", kLeastValueCount, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "PROFESORES", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
         const std::string empleado = valueAt(values, 0);
         const std::string tomaPos = valueAt(values, 1);
         const std::string abrev = valueAt(values, 3);
@@ -55,12 +55,12 @@ void ExportarProfesores(const XmlDocument &doc, const std::filesystem::path &fol
     table.close();
 }
 
-void ExportarAulas(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarAulas(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "AULAT", aulatLayout());
 
-    forEachItem(doc, "AULAS", kLeastValueCount, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "AULAS", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
         const std::string depCentro = valueAt(values, 0);
         std::string abrev = valueAt(values, 1);
         if (abrev.empty())
@@ -78,12 +78,12 @@ void ExportarAulas(const XmlDocument &doc, const std::filesystem::path &folder)
     table.close();
 }
 
-void ExportarGrupos(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarGrupos(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "GRUPOST", grupostLayout());
 
-    forEachItem(doc, "GRUPOS", kLeastValueCount, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "GRUPOS", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
         const std::string unidad = valueAt(values, 0);
         const std::string abrev = valueAt(values, 1);
         const std::string turno = valueAt(values, 2);

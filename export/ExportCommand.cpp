@@ -4,7 +4,7 @@
 
 namespace tmq {
 
-void exportDocument(const XmlDocument &doc, const std::filesystem::path &workingFolder)
+void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder)
 {
     ExportarMaterias(doc, workingFolder);
     ExportarProfesores(doc, workingFolder);
@@ -14,13 +14,13 @@ void exportDocument(const XmlDocument &doc, const std::filesystem::path &working
     ExportarTramos(doc, workingFolder);
 }
 
-CommandResult runExportCommand(UserInterface &ui, Session &session,
-                               const std::filesystem::path &workingFolder)
+CommandResult runExportCommand(UserInterface& ui, Session& session,
+                               const std::filesystem::path& workingFolder)
 {
     CommandSteps steps;
     steps.busyBeforeLoad = false;
     steps.doneMessage = kExportDoneMessage;
-    steps.run = [&workingFolder](Session &s) { exportDocument(*s.document, workingFolder); };
+    steps.run = [&workingFolder](Session& s) { exportDocument(*s.document, workingFolder); };
     return runCommand(ui, session, steps);
 }
 

@@ -2,8 +2,8 @@
 
 namespace tmq {
 
-void recreateStepTable(DbfTable &table, const std::filesystem::path &folder,
-                       std::string_view tableName, const std::vector<FieldDef> &layout)
+void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
+                       std::string_view tableName, const std::vector<FieldDef>& layout)
 {
     DbfTable::removeFiles(folder, tableName);
     table.create(folder, tableName, layout);

@@ -11,16 +11,16 @@ namespace tmq {
 
 // Deletes NAME.DBF and NAME.MDX, creates the table anew with `layout` and
 // leaves it open in `table`.
-void recreateStepTable(DbfTable &table, const std::filesystem::path &folder,
-                       std::string_view tableName, const std::vector<FieldDef> &layout);
+void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
+                       std::string_view tableName, const std::vector<FieldDef>& layout);
 
 // Calls `write(values)` for every item of catalogue `seq` that has at least
 // `leastValues` value elements, in document order.
 template <typename WriteItem>
-void forEachItem(const XmlDocument &doc, std::string_view seq, std::size_t leastValues,
-                 WriteItem &&write)
+void forEachItem(const XmlDocument& doc, std::string_view seq, std::size_t leastValues,
+                 WriteItem&& write)
 {
-    for (const XmlElement &item : catalogueItems(doc, seq)) {
+    for (const XmlElement& item : catalogueItems(doc, seq)) {
         const std::vector<XmlElement> values = valueElements(doc, item);
         if (values.size() < leastValues)
             continue;

@@ -15,7 +15,7 @@ struct TimeSlot {
     std::string minutes;
 
     // The text a value element's "dato" names, or none for other names.
-    std::string *textNamed(std::string_view dato)
+    std::string* textNamed(std::string_view dato)
     {
         if (dato == "CODIGO_QUELMAR")
             return &code;
@@ -46,18 +46,18 @@ std::string weekdayNumber(std::string_view slotName)
 
 } // namespace
 
-void ExportarTramos(const XmlDocument &doc, const std::filesystem::path &folder)
+void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder)
 {
     DbfTable table;
     recreateStepTable(table, folder, "DIASHORAST", diashorastLayout());
 
-    forEachItem(doc, "TRAMOS", 0, [&](const std::vector<XmlElement> &values) {
+    forEachItem(doc, "TRAMOS", 0, [&](const std::vector<XmlElement>& values) {
         TimeSlot slot;
-        for (const XmlElement &value : values) {
+        for (const XmlElement& value : values) {
             const std::optional<std::string> dato = value.attribute("dato");
             if (!dato)
                 continue;
-            if (std::string *text = slot.textNamed(utf8ToCp1252(*dato)))
+            if (std::string* text = slot.textNamed(utf8ToCp1252(*dato)))
                 *text = readValue(value);
         }
 

@@ -8,7 +8,7 @@ namespace tmq {
 namespace {
 
 // The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
-std::string weekdayLetter(const std::string &dayText)
+std::string weekdayLetter(const std::string& dayText)
 {
     static constexpr std::string_view kLetters = "LMXJVSD";
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
@@ -17,11 +17,11 @@ std::string weekdayLetter(const std::string &dayText)
 }
 
 // Subject codes not beginning with a capital G are reported as this activity.
-constexpr const char *kDefaultActivity = "G439";
+constexpr const char* kDefaultActivity = "G439";
 
 class ActivityWriter {
 public:
-    ActivityWriter(XmlDocument &doc, ImportTables &tables)
+    ActivityWriter(XmlDocument& doc, ImportTables& tables)
         : doc_(doc), tables_(tables), subjects_(tables.nomAsg, "COD"),
           slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
           groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
@@ -30,7 +30,7 @@ public:
 
     void writeTeachers(XmlElement section)
     {
-        DbfTable &teachers = tables_.profesor;
+        DbfTable& teachers = tables_.profesor;
         int employeeNumber = 1;
         for (teachers.first(); !teachers.eof(); teachers.next()) {
             const std::string empleado = teachers.asText("X_EMPLEADO");
@@ -56,7 +56,7 @@ private:
     // order, so that a faulty table always fails at the same field.
     void writeActivity(XmlElement employee, int number)
     {
-        DbfTable &lesson = tables_.soluc;
+        DbfTable& lesson = tables_.soluc;
         XmlElement activity = appendList(doc_, employee, "ACTIVIDAD_" + std::to_string(number));
 
         std::string subjectCode;
@@ -90,8 +90,8 @@ private:
         appendValue(doc_, activity, "X_MATERIAOMC", subjectCode);
     }
 
-    XmlDocument &doc_;
-    ImportTables &tables_;
+    XmlDocument& doc_;
+    ImportTables& tables_;
     FirstRowIndex subjects_;
     FirstRowIndex slots_;
     FirstRowIndex rooms_;
@@ -101,7 +101,7 @@ private:
 
 } // namespace
 
-void ImportarActividades(XmlDocument &doc, XmlElement section, ImportTables &tables)
+void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables)
 {
     ActivityWriter(doc, tables).writeTeachers(section);
 }

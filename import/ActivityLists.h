@@ -9,6 +9,6 @@ namespace tmq {
 // employee list "EMPLEADO_n" and in it one activity list "ACTIVIDAD_m" per
 // lesson of that teacher in SOLUC, joined with the subjects, time slots,
 // rooms and groups of the other tables. The tables must be open.
-void ImportarActividades(XmlDocument &doc, XmlElement section, ImportTables &tables);
+void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables);
 
 } // namespace tmq

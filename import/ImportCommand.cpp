@@ -10,11 +10,11 @@ namespace tmq {
 
 namespace {
 
-void appendErrorBlock(XmlDocument &doc, XmlElement section)
+void appendErrorBlock(XmlDocument& doc, XmlElement section)
 {
     XmlElement block = doc.createElement("ERROR");
     doc.appendChild(section, block);
-    for (const auto &[dato, text] :
+    for (const auto& [dato, text] :
          {std::pair{"CN_ERROR", "0"}, std::pair{"TE_ERROR", "Servicio finalizado Correctamente"}}) {
         XmlElement value = doc.createElement("salida");
         value.setAttribute("dato", dato);
@@ -25,8 +25,8 @@ void appendErrorBlock(XmlDocument &doc, XmlElement section)
 
 } // namespace
 
-void importTimetable(XmlDocument &doc, const std::filesystem::path &workingFolder,
-                     const std::string &sourceName, const std::string &resultPath)
+void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
+                     const std::string& sourceName, const std::string& resultPath)
 {
     XmlElement root = doc.documentElement();
     if (!root)
@@ -59,13 +59,13 @@ void importTimetable(XmlDocument &doc, const std::filesystem::path &workingFolde
     doc.save(resultPath);
 }
 
-CommandResult runImportCommand(UserInterface &ui, Session &session,
-                               const std::filesystem::path &workingFolder)
+CommandResult runImportCommand(UserInterface& ui, Session& session,
+                               const std::filesystem::path& workingFolder)
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
     steps.doneMessage = kImportDoneMessage;
-    steps.run = [&workingFolder](Session &s) {
+    steps.run = [&workingFolder](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,
                         resultPathFor(s.selectedXmlFile));
     };

@@ -2,7 +2,7 @@
 
 namespace tmq {
 
-void ImportTables::open(const std::filesystem::path &folder)
+void ImportTables::open(const std::filesystem::path& folder)
 {
     soluc.open(folder, "SOLUC", Access::Exclusive);
     grupos.open(folder, "GRUPOST", Access::Exclusive);
@@ -14,7 +14,7 @@ void ImportTables::open(const std::filesystem::path &folder)
 
 void ImportTables::close() noexcept
 {
-    for (DbfTable *table : {&soluc, &grupos, &profesor, &aulas, &nomAsg, &tramos}) {
+    for (DbfTable* table : {&soluc, &grupos, &profesor, &aulas, &nomAsg, &tramos}) {
         try {
             table->close();
         } catch (...) {

@@ -19,10 +19,10 @@ struct ImportTables {
 
     ImportTables() = default;
     ~ImportTables() { close(); }
-    ImportTables(const ImportTables &) = delete;
-    ImportTables &operator=(const ImportTables &) = delete;
+    ImportTables(const ImportTables&) = delete;
+    ImportTables& operator=(const ImportTables&) = delete;
 
-    void open(const std::filesystem::path &folder);
+    void open(const std::filesystem::path& folder);
     void close() noexcept;
 };
 

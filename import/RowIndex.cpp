@@ -2,7 +2,7 @@
 
 namespace tmq {
 
-bool FirstRowIndex::moveToFirst(const std::string &key)
+bool FirstRowIndex::moveToFirst(const std::string& key)
 {
     if (!built_) {
         for (table_.first(); !table_.eof(); table_.next())
@@ -16,7 +16,7 @@ bool FirstRowIndex::moveToFirst(const std::string &key)
     return true;
 }
 
-const std::vector<int> &RowGroups::rowsFor(const std::string &key)
+const std::vector<int>& RowGroups::rowsFor(const std::string& key)
 {
     if (!built_) {
         // Fails at once when the key field is missing, even on an empty table.

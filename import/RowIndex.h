@@ -13,17 +13,17 @@ namespace tmq {
 // so a table that is never searched is never read.
 class FirstRowIndex {
 public:
-    FirstRowIndex(DbfTable &table, std::string keyField)
+    FirstRowIndex(DbfTable& table, std::string keyField)
         : table_(table), keyField_(std::move(keyField))
     {
     }
 
     // Moves the table to the first row whose key equals `key` exactly;
     // false, and the table where it was, when no row does.
-    bool moveToFirst(const std::string &key);
+    bool moveToFirst(const std::string& key);
 
 private:
-    DbfTable &table_;
+    DbfTable& table_;
     std::string keyField_;
     bool built_ = false;
     std::unordered_map<std::string, int> firstRow_;
@@ -33,15 +33,15 @@ private:
 // record order. Built on first use.
 class RowGroups {
 public:
-    RowGroups(DbfTable &table, std::string keyField) : table_(table), keyField_(std::move(keyField))
+    RowGroups(DbfTable& table, std::string keyField) : table_(table), keyField_(std::move(keyField))
     {
     }
 
     // Record numbers of the rows whose key equals `key` exactly.
-    const std::vector<int> &rowsFor(const std::string &key);
+    const std::vector<int>& rowsFor(const std::string& key);
 
 private:
-    DbfTable &table_;
+    DbfTable& table_;
     std::string keyField_;
     bool built_ = false;
     std::unordered_map<std::string, std::vector<int>> groups_;

@@ -32,7 +32,7 @@ bool isDbase7(unsigned char version)
     return version == 0x04 || version == 0x8C;
 }
 
-std::uint32_t littleEndian(const unsigned char *bytes, int count)
+std::uint32_t littleEndian(const unsigned char* bytes, int count)
 {
     std::uint32_t value = 0;
     for (int i = count - 1; i >= 0; --i)
@@ -48,12 +48,12 @@ std::string hexByte(unsigned char byte)
 }
 
 struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
 } // namespace
 
-std::string dbfHeaderProblem(const std::filesystem::path &path)
+std::string dbfHeaderProblem(const std::filesystem::path& path)
 {
     const std::string quoted = "'" + path.string() + "'";
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));

@@ -11,6 +11,6 @@ namespace tmq {
 //
 // Returns why the file at `path` cannot be read as such a table, as a
 // sentence that names the file; empty when it can.
-std::string dbfHeaderProblem(const std::filesystem::path &path);
+std::string dbfHeaderProblem(const std::filesystem::path& path);
 
 } // namespace tmq

@@ -27,7 +27,7 @@ constexpr int kFloatDecimals = 4;
 constexpr int kMaxFieldNameLength = 10;
 constexpr int kMaxTextWidth = 254;
 // Language driver 3: Windows-1252, stored in the header and no .cpg file.
-constexpr const char *kCodePage = "LDID/3";
+constexpr const char* kCodePage = "LDID/3";
 
 // "SOLUC", "SOLUC.DBF" or "soluc.dbf" name the table file SOLUC.DBF.
 std::string tableFileName(std::string_view tableName)
@@ -38,7 +38,7 @@ std::string tableFileName(std::string_view tableName)
     return std::string(tableName) + ".DBF";
 }
 
-std::string quoted(const std::filesystem::path &path)
+std::string quoted(const std::filesystem::path& path)
 {
     return "'" + path.string() + "'";
 }
@@ -56,7 +56,7 @@ std::string typeName(char type)
 std::string upperCase(std::string_view text)
 {
     std::string upper(text);
-    for (char &c : upper)
+    for (char& c : upper)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return upper;
@@ -77,10 +77,10 @@ void stampToday(DBFHandle handle)
 
 // Deletes every file `fileName` in any letter case; `what` says what it is
 // for the messages ("la tabla", "el índice").
-void removeNamedLike(const std::filesystem::path &folder, const std::string &fileName,
-                     const std::string &what)
+void removeNamedLike(const std::filesystem::path& folder, const std::string& fileName,
+                     const std::string& what)
 {
-    for (const std::filesystem::path &file : filesNamedLike(folder, fileName)) {
+    for (const std::filesystem::path& file : filesNamedLike(folder, fileName)) {
         if (FileLock::isLockedElsewhere(file))
             throw Error("No se puede borrar " + what + " " + quoted(file) +
                         ": está en uso por otro programa");
@@ -94,9 +94,9 @@ void removeNamedLike(const std::filesystem::path &folder, const std::string &fil
 } // namespace
 
 struct DbfTable::Impl {
-    explicit Impl(const std::string &name) : objectName(name) {}
+    explicit Impl(const std::string& name) : objectName(name) {}
 
-    const std::string &objectName;
+    const std::string& objectName;
     std::filesystem::path path;
     DBFHandle handle = nullptr;
     FileLock lock;
@@ -108,7 +108,7 @@ struct DbfTable::Impl {
     bool appending = false;
     std::optional<std::pair<int, std::string>> filter; // field index and text
 
-    [[noreturn]] void fail(const std::string &text) const
+    [[noreturn]] void fail(const std::string& text) const
     {
         throw Error(objectName.empty() ? text : objectName + ": " + text);
     }
@@ -130,7 +130,7 @@ struct DbfTable::Impl {
             fail("No hay ningún registro actual en la tabla " + quoted(path));
     }
 
-    void requireAppending(const DbfField &field) const
+    void requireAppending(const DbfField& field) const
     {
         if (!appending)
             fail("No se puede asignar el campo '" + field.name + "': la tabla " + quoted(path) +
@@ -147,22 +147,22 @@ struct DbfTable::Impl {
     }
 
     // A field whose values can be read and assigned.
-    const DbfField &usableField(std::string_view fieldName) const
+    const DbfField& usableField(std::string_view fieldName) const
     {
-        const DbfField &field = fields[static_cast<std::size_t>(indexOf(fieldName))];
+        const DbfField& field = fields[static_cast<std::size_t>(indexOf(fieldName))];
         if (!isSupportedField(field))
             fail("El campo '" + field.name + "' de la tabla " + quoted(path) +
                  " es de un tipo que no se puede leer (" + typeName(field.type) + ")");
         return field;
     }
 
-    std::string_view rawValue(const DbfField &field) const
+    std::string_view rawValue(const DbfField& field) const
     {
         return std::string_view(row).substr(static_cast<std::size_t>(field.offset),
                                             static_cast<std::size_t>(field.width));
     }
 
-    std::span<char> rawSlot(const DbfField &field)
+    std::span<char> rawSlot(const DbfField& field)
     {
         return std::span<char>(row).subspan(static_cast<std::size_t>(field.offset),
                                             static_cast<std::size_t>(field.width));
@@ -171,7 +171,7 @@ struct DbfTable::Impl {
     void load(int record)
     {
         ShapelibScope scope(path);
-        const char *bytes = DBFReadTuple(handle, record);
+        const char* bytes = DBFReadTuple(handle, record);
         if (bytes == nullptr || scope.failed())
             fail("No se puede leer el registro " + std::to_string(record + 1) + " de la tabla " +
                  quoted(path) + ": " + scope.reason());
@@ -186,7 +186,7 @@ struct DbfTable::Impl {
             return false;
         if (!filter)
             return true;
-        const DbfField &field = fields[static_cast<std::size_t>(filter->first)];
+        const DbfField& field = fields[static_cast<std::size_t>(filter->first)];
         return fieldText(field, rawValue(field)) == filter->second;
     }
 
@@ -200,7 +200,7 @@ struct DbfTable::Impl {
                 return;
     }
 
-    void adopt(DBFHandle opened, const std::filesystem::path &file, bool canWrite)
+    void adopt(DBFHandle opened, const std::filesystem::path& file, bool canWrite)
     {
         handle = opened;
         path = file;
@@ -240,7 +240,7 @@ struct DbfTable::Impl {
             fail("No se puede guardar la tabla " + quoted(path) + ": " + scope.reason());
     }
 
-    void openFile(const std::filesystem::path &file, Access access)
+    void openFile(const std::filesystem::path& file, Access access)
     {
         if (access == Access::Exclusive) {
             switch (lock.lock(file)) {
@@ -278,7 +278,7 @@ struct DbfTable::Impl {
         } catch (...) {
             try {
                 release();
-            } catch (const Error &) {
+            } catch (const Error&) {
                 // The first failure is the one to report.
             }
             throw;
@@ -294,25 +294,25 @@ DbfTable::~DbfTable()
 {
     try {
         close();
-    } catch (const Error &) {
+    } catch (const Error&) {
         // A destructor cannot report; close() explicitly to hear of it.
     }
 }
 
-void DbfTable::removeFiles(const std::filesystem::path &folder, std::string_view tableName)
+void DbfTable::removeFiles(const std::filesystem::path& folder, std::string_view tableName)
 {
     const std::string dbfName = tableFileName(tableName);
     removeNamedLike(folder, dbfName, "la tabla");
     removeNamedLike(folder, dbfName.substr(0, dbfName.size() - 4) + ".MDX", "el índice");
 }
 
-void DbfTable::create(const std::filesystem::path &folder, std::string_view tableName,
-                      const std::vector<FieldDef> &fields)
+void DbfTable::create(const std::filesystem::path& folder, std::string_view tableName,
+                      const std::vector<FieldDef>& fields)
 {
     close();
     const std::string fileName = tableFileName(tableName);
     const std::filesystem::path file = folder / fileName;
-    for (const FieldDef &field : fields) {
+    for (const FieldDef& field : fields) {
         const bool sizeFits =
             field.type != FieldType::Text || (field.width >= 1 && field.width <= kMaxTextWidth);
         if (field.name.empty() || field.name.size() > kMaxFieldNameLength || !sizeFits)
@@ -326,7 +326,7 @@ void DbfTable::create(const std::filesystem::path &folder, std::string_view tabl
                     quoted(folder));
     try {
         removeNamedLike(folder, fileName, "la tabla");
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         impl_->fail(error.what());
     }
 
@@ -334,7 +334,7 @@ void DbfTable::create(const std::filesystem::path &folder, std::string_view tabl
     DBFHandle created = DBFCreateLL(file.string().c_str(), kCodePage, ShapelibScope::hooks());
     if (created == nullptr)
         impl_->fail("No se puede crear la tabla " + quoted(file) + ": " + scope.reason());
-    for (const FieldDef &field : fields) {
+    for (const FieldDef& field : fields) {
         const std::string name = upperCase(field.name);
         int added = -1;
         switch (field.type) {
@@ -362,7 +362,7 @@ void DbfTable::create(const std::filesystem::path &folder, std::string_view tabl
         impl_->release();
 }
 
-void DbfTable::open(const std::filesystem::path &folder, std::string_view tableName, Access access)
+void DbfTable::open(const std::filesystem::path& folder, std::string_view tableName, Access access)
 {
     if (isOpen())
         return;
@@ -384,7 +384,7 @@ bool DbfTable::isOpen() const
     return impl_->handle != nullptr;
 }
 
-const std::filesystem::path &DbfTable::path() const
+const std::filesystem::path& DbfTable::path() const
 {
     return impl_->path;
 }
@@ -431,7 +431,7 @@ void DbfTable::append()
 {
     impl_->requireOpen();
     impl_->row.assign(static_cast<std::size_t>(impl_->recordLength), ' ');
-    for (const DbfField &field : impl_->fields)
+    for (const DbfField& field : impl_->fields)
         if (isSupportedField(field))
             writeEmpty(field, impl_->rawSlot(field));
     impl_->appending = true;
@@ -475,14 +475,14 @@ std::string DbfTable::fieldName(int index) const
 
 std::string DbfTable::asText(std::string_view fieldName) const
 {
-    const DbfField &field = impl_->usableField(fieldName);
+    const DbfField& field = impl_->usableField(fieldName);
     impl_->requireRow();
     return fieldText(field, impl_->rawValue(field));
 }
 
 int DbfTable::asInteger(std::string_view fieldName) const
 {
-    const DbfField &field = impl_->usableField(fieldName);
+    const DbfField& field = impl_->usableField(fieldName);
     impl_->requireRow();
     const std::string_view raw = impl_->rawValue(field);
     if (const std::optional<int> value = fieldInteger(field, raw))
@@ -492,7 +492,7 @@ int DbfTable::asInteger(std::string_view fieldName) const
 
 double DbfTable::asFloat(std::string_view fieldName) const
 {
-    const DbfField &field = impl_->usableField(fieldName);
+    const DbfField& field = impl_->usableField(fieldName);
     impl_->requireRow();
     const std::string_view raw = impl_->rawValue(field);
     if (const std::optional<double> value = fieldFloat(field, raw))
@@ -503,7 +503,7 @@ double DbfTable::asFloat(std::string_view fieldName) const
 
 void DbfTable::setText(std::string_view fieldName, std::string_view value)
 {
-    const DbfField &field = impl_->usableField(fieldName);
+    const DbfField& field = impl_->usableField(fieldName);
     impl_->requireAppending(field);
     if (!writeText(field, value, impl_->rawSlot(field)))
         impl_->fail("'" + cp1252ToUtf8(value) + "' no es un valor válido para el campo '" +
@@ -512,7 +512,7 @@ void DbfTable::setText(std::string_view fieldName, std::string_view value)
 
 void DbfTable::setFloat(std::string_view fieldName, double value)
 {
-    const DbfField &field = impl_->usableField(fieldName);
+    const DbfField& field = impl_->usableField(fieldName);
     impl_->requireAppending(field);
     if (!writeFloat(field, value, impl_->rawSlot(field)))
         impl_->fail("El número " + decimalText(value) + " no cabe en el campo '" + field.name +

@@ -38,30 +38,30 @@ public:
     // `name` is the component's name used in messages; empty for none.
     explicit DbfTable(std::string name = {});
     ~DbfTable();
-    DbfTable(const DbfTable &) = delete;
-    DbfTable &operator=(const DbfTable &) = delete;
+    DbfTable(const DbfTable&) = delete;
+    DbfTable& operator=(const DbfTable&) = delete;
 
     // Deletes NAME.DBF and then NAME.MDX in `folder`, each by itself and in
     // whatever letter case it is stored. Refuses a table another program
     // holds locked.
-    static void removeFiles(const std::filesystem::path &folder, std::string_view tableName);
+    static void removeFiles(const std::filesystem::path& folder, std::string_view tableName);
 
     // Writes a new, empty NAME.DBF with exactly these fields, replacing a
     // file of that name. `tableName` may carry ".DBF" or not.
-    void create(const std::filesystem::path &folder, std::string_view tableName,
-                const std::vector<FieldDef> &fields);
+    void create(const std::filesystem::path& folder, std::string_view tableName,
+                const std::vector<FieldDef>& fields);
 
     // Opens NAME.DBF; opening an open table changes nothing. Exclusive access
     // fails while another program holds the table locked.
-    void open(const std::filesystem::path &folder, std::string_view tableName,
+    void open(const std::filesystem::path& folder, std::string_view tableName,
               Access access = Access::Shared);
     // Closes the table, writing what was posted. Safe on a closed table.
     void close();
     bool isOpen() const;
 
-    const std::string &name() const { return name_; }
+    const std::string& name() const { return name_; }
     // Full path of the table file (once created or opened).
-    const std::filesystem::path &path() const;
+    const std::filesystem::path& path() const;
 
     // Cursor over the visible rows in physical order (filter applied).
     void first();

@@ -53,7 +53,7 @@ std::uint64_t readLittleEndian(std::string_view raw)
 
 void writeLittleEndian(std::uint64_t value, std::span<char> raw)
 {
-    for (char &byte : raw) {
+    for (char& byte : raw) {
         byte = static_cast<char>(value & 0xFF);
         value >>= 8;
     }
@@ -157,7 +157,7 @@ std::string decimalText(double value)
     return {text.data(), result.ptr};
 }
 
-bool isSupportedField(const DbfField &field)
+bool isSupportedField(const DbfField& field)
 {
     switch (field.type) {
     case 'C':
@@ -176,7 +176,7 @@ bool isSupportedField(const DbfField &field)
     }
 }
 
-std::string fieldText(const DbfField &field, std::string_view raw)
+std::string fieldText(const DbfField& field, std::string_view raw)
 {
     switch (field.type) {
     case 'C':
@@ -204,7 +204,7 @@ std::string fieldText(const DbfField &field, std::string_view raw)
     }
 }
 
-std::optional<double> fieldFloat(const DbfField &field, std::string_view raw)
+std::optional<double> fieldFloat(const DbfField& field, std::string_view raw)
 {
     if (isBlank(field.type, raw))
         return 0.0;
@@ -222,7 +222,7 @@ std::optional<double> fieldFloat(const DbfField &field, std::string_view raw)
     }
 }
 
-std::optional<int> fieldInteger(const DbfField &field, std::string_view raw)
+std::optional<int> fieldInteger(const DbfField& field, std::string_view raw)
 {
     if (isBlank(field.type, raw))
         return 0;
@@ -247,12 +247,12 @@ std::optional<int> fieldInteger(const DbfField &field, std::string_view raw)
     }
 }
 
-void writeEmpty(const DbfField &field, std::span<char> raw)
+void writeEmpty(const DbfField& field, std::span<char> raw)
 {
     std::fill(raw.begin(), raw.end(), isBinaryType(field.type) ? '\0' : ' ');
 }
 
-bool writeText(const DbfField &field, std::string_view value, std::span<char> raw)
+bool writeText(const DbfField& field, std::string_view value, std::span<char> raw)
 {
     if (field.type == 'L')
         return putLeftAligned(value.empty() ? " " : value.substr(0, 1), raw);
@@ -266,7 +266,7 @@ bool writeText(const DbfField &field, std::string_view value, std::span<char> ra
     return number && writeFloat(field, *number, raw);
 }
 
-bool writeFloat(const DbfField &field, double value, std::span<char> raw)
+bool writeFloat(const DbfField& field, double value, std::span<char> raw)
 {
     if (!std::isfinite(value))
         return false;

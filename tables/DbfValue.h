@@ -24,35 +24,35 @@ struct DbfField {
 // Whether values of the field can be read and assigned: one of the types
 // above, binary ones of their proper width. The functions below expect such
 // a field and its `width` bytes as `raw`.
-bool isSupportedField(const DbfField &field);
+bool isSupportedField(const DbfField& field);
 
 // The field's value as text: C without trailing blanks (or NULs), D without
 // surrounding ones, L as "True", "False" or "", N, F, I, B and Y as the
 // shortest decimal, whole numbers without a fraction (an N or F field that
 // holds no number gives its text without surrounding blanks).
-std::string fieldText(const DbfField &field, std::string_view raw);
+std::string fieldText(const DbfField& field, std::string_view raw);
 
 // The field's value as a number; 0 when the field is blank. None when the
 // text is no decimal number.
-std::optional<double> fieldFloat(const DbfField &field, std::string_view raw);
+std::optional<double> fieldFloat(const DbfField& field, std::string_view raw);
 
 // The field's value as a whole number in 32 bits; 0 when the field is blank.
 // Numeric fields must hold a whole value ("3.00" is 3); text fields follow
 // wholeNumber(). None otherwise.
-std::optional<int> fieldInteger(const DbfField &field, std::string_view raw);
+std::optional<int> fieldInteger(const DbfField& field, std::string_view raw);
 
 // Fills `raw` with the field's empty value: blanks, or zeros for binary types.
-void writeEmpty(const DbfField &field, std::span<char> raw);
+void writeEmpty(const DbfField& field, std::span<char> raw);
 
 // Assigns text: C and D left-aligned and cut to the width, L by its first
 // letter, numeric types as the decimal number the text spells. False when a
 // numeric field is given no number or one that does not fit.
-bool writeText(const DbfField &field, std::string_view value, std::span<char> raw);
+bool writeText(const DbfField& field, std::string_view value, std::span<char> raw);
 
 // Assigns a number: N and F right-aligned with the field's decimals, C as
 // fieldText() would give it back, binary types natively. False when the value
 // does not fit or the field holds no numbers.
-bool writeFloat(const DbfField &field, double value, std::span<char> raw);
+bool writeFloat(const DbfField& field, double value, std::span<char> raw);
 
 // The shortest decimal text that reads back as `value`, without exponent;
 // whole numbers without a fraction.

@@ -14,12 +14,12 @@ namespace tmq {
 // A Windows build locks through the share mode of the files it opens; this
 // stand-in keeps the interface until that is written.
 FileLock::~FileLock() = default;
-FileLock::Outcome FileLock::lock(const std::filesystem::path &)
+FileLock::Outcome FileLock::lock(const std::filesystem::path&)
 {
     return Outcome::Locked;
 }
 void FileLock::unlock() {}
-bool FileLock::isLockedElsewhere(const std::filesystem::path &)
+bool FileLock::isLockedElsewhere(const std::filesystem::path&)
 {
     return false;
 }
@@ -50,7 +50,7 @@ FileLock::~FileLock()
     unlock();
 }
 
-FileLock::Outcome FileLock::lock(const std::filesystem::path &path)
+FileLock::Outcome FileLock::lock(const std::filesystem::path& path)
 {
     unlock();
     bool writable = true;
@@ -89,7 +89,7 @@ void FileLock::unlock()
     fd_ = -1;
 }
 
-bool FileLock::isLockedElsewhere(const std::filesystem::path &path)
+bool FileLock::isLockedElsewhere(const std::filesystem::path& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

@@ -15,20 +15,20 @@ public:
 
     FileLock() = default;
     ~FileLock();
-    FileLock(const FileLock &) = delete;
-    FileLock &operator=(const FileLock &) = delete;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
 
     // Locks `path` for this holder alone: a write lock when the file can be
     // written, a read lock otherwise. Busy when another holder has a lock
     // that conflicts; Failed, with error(), when the file cannot be opened.
-    Outcome lock(const std::filesystem::path &path);
+    Outcome lock(const std::filesystem::path& path);
     void unlock();
 
     // The system error number of the last Failed outcome.
     int error() const { return error_; }
 
     // Whether a holder other than the caller has any lock on `path`.
-    static bool isLockedElsewhere(const std::filesystem::path &path);
+    static bool isLockedElsewhere(const std::filesystem::path& path);
 
 private:
     int fd_ = -1;

@@ -19,7 +19,7 @@ bool sameNameIgnoringCase(std::string_view a, std::string_view b)
     return std::ranges::equal(a, b, [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
 }
 
-std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path &folder,
+std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path& folder,
                                                   std::string_view fileName)
 {
     std::vector<std::filesystem::path> found;
@@ -43,7 +43,7 @@ std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path &f
     return found;
 }
 
-std::optional<std::filesystem::path> findFileNamedLike(const std::filesystem::path &folder,
+std::optional<std::filesystem::path> findFileNamedLike(const std::filesystem::path& folder,
                                                        std::string_view fileName)
 {
     std::vector<std::filesystem::path> found = filesNamedLike(folder, fileName);

@@ -13,11 +13,11 @@ namespace tmq {
 
 // Every entry of `folder` named `fileName` in any letter case, the exactly
 // named one first. Empty when there is none or the folder cannot be read.
-std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path &folder,
+std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path& folder,
                                                   std::string_view fileName);
 
 // The first of those entries, if any.
-std::optional<std::filesystem::path> findFileNamedLike(const std::filesystem::path &folder,
+std::optional<std::filesystem::path> findFileNamedLike(const std::filesystem::path& folder,
                                                        std::string_view fileName);
 
 // Whether two names are equal when ASCII letter case is ignored.

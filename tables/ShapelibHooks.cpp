@@ -12,7 +12,7 @@ namespace tmq {
 
 namespace {
 
-thread_local const std::filesystem::path *t_tableFile = nullptr;
+thread_local const std::filesystem::path* t_tableFile = nullptr;
 thread_local std::string t_messages;
 thread_local int t_openError = 0;
 
@@ -28,13 +28,13 @@ bool isTableFile(std::string_view name)
     return name.size() >= 4 && sameNameIgnoringCase(name.substr(name.size() - 4), ".dbf");
 }
 
-SAFile openFile(const char *name, const char *access)
+SAFile openFile(const char* name, const char* access)
 {
     // Other files (the code page file shapelib looks for) are opened as named;
     // their absence is no failure.
     if (t_tableFile == nullptr || !isTableFile(name))
         return reinterpret_cast<SAFile>(std::fopen(name, access));
-    std::FILE *file = std::fopen(t_tableFile->string().c_str(), access);
+    std::FILE* file = std::fopen(t_tableFile->string().c_str(), access);
     if (file == nullptr)
         t_openError = errno;
     return reinterpret_cast<SAFile>(file);
@@ -42,7 +42,7 @@ SAFile openFile(const char *name, const char *access)
 
 int flushFile(SAFile file)
 {
-    const int result = std::fflush(reinterpret_cast<std::FILE *>(file));
+    const int result = std::fflush(reinterpret_cast<std::FILE*>(file));
     if (result != 0)
         note(systemReason(errno));
     return result;
@@ -50,18 +50,18 @@ int flushFile(SAFile file)
 
 int closeFile(SAFile file)
 {
-    const int result = std::fclose(reinterpret_cast<std::FILE *>(file));
+    const int result = std::fclose(reinterpret_cast<std::FILE*>(file));
     if (result != 0)
         note(systemReason(errno));
     return result;
 }
 
-void collectMessage(const char *message)
+void collectMessage(const char* message)
 {
     note(message);
 }
 
-double parseNumber(const char *text)
+double parseNumber(const char* text)
 {
     std::string_view digits(text);
     const std::size_t start = digits.find_first_not_of(' ');
@@ -89,7 +89,7 @@ SAHooks makeHooks()
 
 } // namespace
 
-ShapelibScope::ShapelibScope(const std::filesystem::path &tableFile) : outer_(t_tableFile)
+ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile) : outer_(t_tableFile)
 {
     t_tableFile = &tableFile;
     t_messages.clear();
@@ -101,7 +101,7 @@ ShapelibScope::~ShapelibScope()
     t_tableFile = outer_;
 }
 
-SAHooks *ShapelibScope::hooks()
+SAHooks* ShapelibScope::hooks()
 {
     static SAHooks hooks = makeHooks();
     return &hooks;

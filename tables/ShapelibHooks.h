@@ -15,13 +15,13 @@ namespace tmq {
 // - numbers are read independently of the C library's locale.
 class ShapelibScope {
 public:
-    explicit ShapelibScope(const std::filesystem::path &tableFile);
+    explicit ShapelibScope(const std::filesystem::path& tableFile);
     ~ShapelibScope();
-    ShapelibScope(const ShapelibScope &) = delete;
-    ShapelibScope &operator=(const ShapelibScope &) = delete;
+    ShapelibScope(const ShapelibScope&) = delete;
+    ShapelibScope& operator=(const ShapelibScope&) = delete;
 
     // The hooks to hand to DBFOpenLL and DBFCreateLL.
-    static SAHooks *hooks();
+    static SAHooks* hooks();
 
     // Whether shapelib reported a failure within the scope.
     bool failed() const;
@@ -32,7 +32,7 @@ public:
     int openError() const;
 
 private:
-    const std::filesystem::path *outer_;
+    const std::filesystem::path* outer_;
 };
 
 } // namespace tmq

@@ -4,29 +4,29 @@ namespace tmq {
 
 namespace {
 
-FieldDef text(const char *name, int width)
+FieldDef text(const char* name, int width)
 {
     return {name, FieldType::Text, width};
 }
-FieldDef integer(const char *name)
+FieldDef integer(const char* name)
 {
     return {name, FieldType::Integer, 0};
 }
-FieldDef real(const char *name)
+FieldDef real(const char* name)
 {
     return {name, FieldType::Float, 0};
 }
 
 } // namespace
 
-const std::vector<FieldDef> &asignomtLayout()
+const std::vector<FieldDef>& asignomtLayout()
 {
     static const std::vector<FieldDef> fields{text("COD", 4), text("CODLARGO", 8),
                                               text("NOMBRE", 40), text("MATERIA", 8)};
     return fields;
 }
 
-const std::vector<FieldDef> &proftLayout()
+const std::vector<FieldDef>& proftLayout()
 {
     static const std::vector<FieldDef> fields{text("ABREV", 4),       text("NOMBRE", 40),
                                               text("DEPART", 40),     integer("DNI"),
@@ -34,7 +34,7 @@ const std::vector<FieldDef> &proftLayout()
     return fields;
 }
 
-const std::vector<FieldDef> &aulatLayout()
+const std::vector<FieldDef>& aulatLayout()
 {
     static const std::vector<FieldDef> fields{text("ABREV", 4), text("NOMBRE", 40),
                                               text("EDIFICIO", 1), integer("MAXALUM"),
@@ -42,7 +42,7 @@ const std::vector<FieldDef> &aulatLayout()
     return fields;
 }
 
-const std::vector<FieldDef> &grupostLayout()
+const std::vector<FieldDef>& grupostLayout()
 {
     static const std::vector<FieldDef> fields{text("ABREV", 4), text("TURNO", 1),
                                               text("NIVEL", 5), text("CURSO", 3),
@@ -50,7 +50,7 @@ const std::vector<FieldDef> &grupostLayout()
     return fields;
 }
 
-const std::vector<FieldDef> &asigtLayout()
+const std::vector<FieldDef>& asigtLayout()
 {
     static const std::vector<FieldDef> fields{
         text("CASIG", 4), text("CPROF", 4),    text("CGRUP", 4), text("CAULA", 4),
@@ -59,7 +59,7 @@ const std::vector<FieldDef> &asigtLayout()
     return fields;
 }
 
-const std::vector<FieldDef> &diashorastLayout()
+const std::vector<FieldDef>& diashorastLayout()
 {
     static const std::vector<FieldDef> fields{
         text("DIHO", 10), text("CODDIHO", 10),  text("DIA", 20),      text("TEXTODIA", 20),

@@ -7,11 +7,11 @@
 namespace tmq {
 
 // Layouts of the tables the export writes, fields in order.
-const std::vector<FieldDef> &asignomtLayout();
-const std::vector<FieldDef> &proftLayout();
-const std::vector<FieldDef> &aulatLayout();
-const std::vector<FieldDef> &grupostLayout();
-const std::vector<FieldDef> &asigtLayout();
-const std::vector<FieldDef> &diashorastLayout();
+const std::vector<FieldDef>& asignomtLayout();
+const std::vector<FieldDef>& proftLayout();
+const std::vector<FieldDef>& aulatLayout();
+const std::vector<FieldDef>& grupostLayout();
+const std::vector<FieldDef>& asigtLayout();
+const std::vector<FieldDef>& diashorastLayout();
 
 } // namespace tmq

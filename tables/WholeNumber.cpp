@@ -31,8 +31,8 @@ std::optional<int> wholeNumber(std::string_view text)
     }
 
     // An unsigned parse takes no sign of its own, so "-$-1" and "+-1" fail.
-    const char *const begin = text.data() + at;
-    const char *const end = text.data() + text.size();
+    const char* const begin = text.data() + at;
+    const char* const end = text.data() + text.size();
     unsigned long long magnitude = 0;
     const auto [stop, error] = std::from_chars(begin, end, magnitude, base);
     if (begin == end || error != std::errc{} || stop != end)

@@ -33,7 +33,7 @@ mode_t currentUmask()
 // A temporary file beside the result, removed unless it was put in place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string &finalPath) : name_(finalPath + ".XXXXXX")
+    explicit TemporaryFile(const std::string& finalPath) : name_(finalPath + ".XXXXXX")
     {
         fd_ = mkstemp(name_.data());
         if (fd_ < 0)
@@ -46,8 +46,8 @@ public:
         if (!name_.empty())
             ::unlink(name_.c_str());
     }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
 
@@ -79,7 +79,7 @@ public:
         return synced && closed;
     }
 
-    bool moveTo(const std::string &finalPath)
+    bool moveTo(const std::string& finalPath)
     {
         if (::rename(name_.c_str(), finalPath.c_str()) != 0)
             return false;
@@ -94,7 +94,7 @@ private:
 
 // Makes the rename itself durable; a failure here loses nothing already
 // written, so it is not reported.
-void syncFolderOf(const std::string &path)
+void syncFolderOf(const std::string& path)
 {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folder.empty())
@@ -108,7 +108,7 @@ void syncFolderOf(const std::string &path)
 
 } // namespace
 
-void writeFileAtomically(const std::string &path, std::string_view content)
+void writeFileAtomically(const std::string& path, std::string_view content)
 {
     TemporaryFile file(path);
     const bool done = file.isOpen() && file.write(content) && file.setOrdinaryMode() &&

@@ -8,6 +8,6 @@ namespace tmq {
 // Writes `content` to a new file beside `path` and then renames it over
 // `path`, so that `path` holds either its old content or all of the new.
 // Throws tmq::Error naming `path` when that fails; an older file is kept.
-void writeFileAtomically(const std::string &path, std::string_view content);
+void writeFileAtomically(const std::string& path, std::string_view content);
 
 } // namespace tmq

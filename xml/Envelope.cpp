@@ -10,14 +10,14 @@ namespace {
 
 // Whether `node` is an element without namespace named `name`, which is what
 // a plain name in an XPath step selects.
-bool isElement(const xmlNode *node, std::string_view name)
+bool isElement(const xmlNode* node, std::string_view name)
 {
     return node->type == XML_ELEMENT_NODE && node->ns == nullptr &&
-           reinterpret_cast<const char *>(node->name) == name;
+           reinterpret_cast<const char*>(node->name) == name;
 }
 
 // Appends to `out` the children of `parent` that the XPath step `name` selects.
-void appendChildren(XmlElement parent, std::string_view name, std::vector<XmlElement> &out)
+void appendChildren(XmlElement parent, std::string_view name, std::vector<XmlElement>& out)
 {
     for (xmlNodePtr child = parent.raw()->children; child != nullptr; child = child->next) {
         if (isElement(child, name))
@@ -35,7 +35,7 @@ bool isBlank(char c)
 // Walks the tree rather than evaluating
 // /SERVICIO/SALIDAS/listasal[@seq="SEQ"]/listasal: the same elements, without
 // quoting `seq` into an expression, and faster on large documents.
-std::vector<XmlElement> catalogueItems(const XmlDocument &doc, std::string_view seq)
+std::vector<XmlElement> catalogueItems(const XmlDocument& doc, std::string_view seq)
 {
     std::vector<XmlElement> items;
     const XmlElement root = doc.documentElement();
@@ -52,7 +52,7 @@ std::vector<XmlElement> catalogueItems(const XmlDocument &doc, std::string_view 
     return items;
 }
 
-std::vector<XmlElement> valueElements(const XmlDocument &, XmlElement item)
+std::vector<XmlElement> valueElements(const XmlDocument&, XmlElement item)
 {
     std::vector<XmlElement> values;
     if (item)
@@ -72,12 +72,12 @@ std::string readValue(XmlElement valueElement)
     return utf8ToCp1252(std::string_view(text).substr(begin, end - begin));
 }
 
-std::string valueAt(const std::vector<XmlElement> &values, std::size_t position)
+std::string valueAt(const std::vector<XmlElement>& values, std::size_t position)
 {
     return position < values.size() ? readValue(values[position]) : std::string();
 }
 
-XmlElement appendList(XmlDocument &doc, XmlElement parent, std::string_view seq)
+XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 {
     XmlElement list = doc.createElement("listasal");
     list.setAttribute("seq", seq);
@@ -85,7 +85,7 @@ XmlElement appendList(XmlDocument &doc, XmlElement parent, std::string_view seq)
     return list;
 }
 
-void appendValue(XmlDocument &doc, XmlElement list, std::string_view dato,
+void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue)
 {
     XmlElement value = doc.createElement("salida");

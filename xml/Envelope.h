@@ -10,24 +10,24 @@ namespace tmq {
 
 // The items of catalogue `seq`: every listasal inside a
 // /SERVICIO/SALIDAS/listasal whose seq is exactly `seq`, in document order.
-std::vector<XmlElement> catalogueItems(const XmlDocument &doc, std::string_view seq);
+std::vector<XmlElement> catalogueItems(const XmlDocument& doc, std::string_view seq);
 
 // An item's value elements: its `salida` children, in document order.
-std::vector<XmlElement> valueElements(const XmlDocument &doc, XmlElement item);
+std::vector<XmlElement> valueElements(const XmlDocument& doc, XmlElement item);
 
 // The value rule: the element's text without leading and trailing characters
 // of code 32 or below, converted to Windows-1252.
 std::string readValue(XmlElement valueElement);
 
 // The value at a 0-based position; a missing position gives the empty text.
-std::string valueAt(const std::vector<XmlElement> &values, std::size_t position);
+std::string valueAt(const std::vector<XmlElement>& values, std::size_t position);
 
 // Appends to `parent` a new <listasal seq="seq"> and returns it.
-XmlElement appendList(XmlDocument &doc, XmlElement parent, std::string_view seq);
+XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq);
 
 // Appends to `list` a new <salida dato="dato"> holding `ansiValue`, which is
 // Windows-1252 table text.
-void appendValue(XmlDocument &doc, XmlElement list, std::string_view dato,
+void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue);
 
 } // namespace tmq

@@ -22,12 +22,12 @@ struct Problem {
     std::string reason;
 };
 
-std::string text(const char *value)
+std::string text(const char* value)
 {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-std::string libxmlMessage(const xmlError &error)
+std::string libxmlMessage(const xmlError& error)
 {
     std::string message = text(error.message);
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
@@ -35,7 +35,7 @@ std::string libxmlMessage(const xmlError &error)
     return message;
 }
 
-std::string spanishReason(const xmlError &error)
+std::string spanishReason(const xmlError& error)
 {
     const std::string str1 = text(error.str1);
     const std::string str2 = text(error.str2);
@@ -95,7 +95,7 @@ std::string spanishReason(const xmlError &error)
 // Everything the parser reports while reading one document.
 class ParseReport {
 public:
-    void add(const xmlError &error)
+    void add(const xmlError& error)
     {
         if (error.level == XML_ERR_FATAL && !fatal_)
             fatal_ = Problem{error.line, error.int2, spanishReason(error)};
@@ -123,50 +123,50 @@ private:
     std::optional<Problem> other_;
 };
 
-void collectError(void *report, xmlErrorPtr error)
+void collectError(void* report, xmlErrorPtr error)
 {
     if (report != nullptr && error != nullptr)
-        static_cast<ParseReport *>(report)->add(*error);
+        static_cast<ParseReport*>(report)->add(*error);
 }
 
 // Sends every report of libxml2 in this thread, whatever its source, to
 // `report` for as long as the object lives; nothing reaches standard error.
 class ErrorCapture {
 public:
-    explicit ErrorCapture(ParseReport &report)
+    explicit ErrorCapture(ParseReport& report)
         : previous_(xmlStructuredError), previousContext_(xmlStructuredErrorContext)
     {
         xmlSetStructuredErrorFunc(&report, collectError);
     }
     ~ErrorCapture() { xmlSetStructuredErrorFunc(previousContext_, previous_); }
-    ErrorCapture(const ErrorCapture &) = delete;
-    ErrorCapture &operator=(const ErrorCapture &) = delete;
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
 
 private:
     xmlStructuredErrorFunc previous_;
-    void *previousContext_;
+    void* previousContext_;
 };
 
 void refuseEntities(xmlParserCtxtPtr context)
 {
-    static_cast<ParseReport *>(context->_private)
+    static_cast<ParseReport*>(context->_private)
         ->refuse(xmlSAX2GetLineNumber(context), xmlSAX2GetColumnNumber(context),
                  "el documento declara entidades (<!ENTITY>), que no se admiten por seguridad");
     xmlStopParser(context);
 }
 
-void onEntityDecl(void *context, const xmlChar *, int, const xmlChar *, const xmlChar *, xmlChar *)
+void onEntityDecl(void* context, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*)
 {
     refuseEntities(static_cast<xmlParserCtxtPtr>(context));
 }
 
-void onUnparsedEntityDecl(void *context, const xmlChar *, const xmlChar *, const xmlChar *,
-                          const xmlChar *)
+void onUnparsedEntityDecl(void* context, const xmlChar*, const xmlChar*, const xmlChar*,
+                          const xmlChar*)
 {
     refuseEntities(static_cast<xmlParserCtxtPtr>(context));
 }
 
-xmlParserInputPtr refuseExternalResource(const char *, const char *, xmlParserCtxtPtr)
+xmlParserInputPtr refuseExternalResource(const char*, const char*, xmlParserCtxtPtr)
 {
     return nullptr;
 }
@@ -186,7 +186,7 @@ struct ContextDeleter {
     void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
 };
 
-std::string invalidDocument(const std::string &name, const Problem &problem)
+std::string invalidDocument(const std::string& name, const Problem& problem)
 {
     std::string message = "El archivo '" + name + "' no es un documento XML válido";
     if (problem.line > 0) {
@@ -200,7 +200,7 @@ std::string invalidDocument(const std::string &name, const Problem &problem)
 
 } // namespace
 
-_xmlDoc *parseDocumentSafely(std::string_view content, const std::string &name)
+_xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
 {
     setUpLibxml();
     if (content.empty())

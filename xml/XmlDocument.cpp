@@ -15,30 +15,30 @@ namespace tmq {
 
 namespace {
 
-const xmlChar *xml(std::string_view text, std::string &storage)
+const xmlChar* xml(std::string_view text, std::string& storage)
 {
     storage.assign(text);
-    return reinterpret_cast<const xmlChar *>(storage.c_str());
+    return reinterpret_cast<const xmlChar*>(storage.c_str());
 }
 
-std::string takeString(xmlChar *value)
+std::string takeString(xmlChar* value)
 {
-    std::string result = value != nullptr ? reinterpret_cast<const char *>(value) : "";
+    std::string result = value != nullptr ? reinterpret_cast<const char*>(value) : "";
     xmlFree(value);
     return result;
 }
 
-std::string qualifiedName(const xmlNode *node)
+std::string qualifiedName(const xmlNode* node)
 {
-    std::string name = reinterpret_cast<const char *>(node->name);
+    std::string name = reinterpret_cast<const char*>(node->name);
     if (node->ns != nullptr && node->ns->prefix != nullptr)
-        name = reinterpret_cast<const char *>(node->ns->prefix) + (":" + name);
+        name = reinterpret_cast<const char*>(node->ns->prefix) + (":" + name);
     return name;
 }
 
-std::string readWholeFile(const std::string &path)
+std::string readWholeFile(const std::string& path)
 {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
         throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
     std::string content;
@@ -54,7 +54,7 @@ std::string readWholeFile(const std::string &path)
     return content;
 }
 
-void ignoreXPathError(void *, xmlErrorPtr) {}
+void ignoreXPathError(void*, xmlErrorPtr) {}
 
 } // namespace
 
@@ -73,7 +73,7 @@ std::optional<std::string> XmlElement::attribute(std::string_view name) const
     if (node_ == nullptr)
         return std::nullopt;
     std::string key;
-    xmlChar *value = xmlGetProp(node_, xml(name, key));
+    xmlChar* value = xmlGetProp(node_, xml(name, key));
     if (value == nullptr)
         return std::nullopt;
     return takeString(value);
@@ -112,12 +112,12 @@ XmlDocument::~XmlDocument()
     xmlFreeDoc(doc_);
 }
 
-std::unique_ptr<XmlDocument> XmlDocument::load(const std::string &path)
+std::unique_ptr<XmlDocument> XmlDocument::load(const std::string& path)
 {
     return parse(readWholeFile(path), path);
 }
 
-std::unique_ptr<XmlDocument> XmlDocument::parse(std::string_view content, const std::string &name)
+std::unique_ptr<XmlDocument> XmlDocument::parse(std::string_view content, const std::string& name)
 {
     return std::unique_ptr<XmlDocument>(new XmlDocument(parseDocumentSafely(content, name)));
 }
@@ -149,7 +149,7 @@ std::vector<XmlElement> XmlDocument::selectNodes(XmlElement context, std::string
 
     std::vector<XmlElement> elements;
     if (found->type == XPATH_NODESET && found->nodesetval != nullptr) {
-        const xmlNodeSet &nodes = *found->nodesetval;
+        const xmlNodeSet& nodes = *found->nodesetval;
         elements.reserve(static_cast<std::size_t>(nodes.nodeNr));
         for (int i = 0; i < nodes.nodeNr; ++i) {
             if (nodes.nodeTab[i]->type == XML_ELEMENT_NODE)
@@ -167,7 +167,7 @@ XmlElement XmlDocument::selectSingleNode(XmlElement context, std::string_view xp
 
 void XmlDocument::removeChild(XmlElement parent, XmlElement child)
 {
-    const std::string file = doc_->URL != nullptr ? reinterpret_cast<const char *>(doc_->URL) : "";
+    const std::string file = doc_->URL != nullptr ? reinterpret_cast<const char*>(doc_->URL) : "";
     if (!child)
         throw Error("No se puede quitar un elemento del documento '" + file +
                     "': no se encontró el elemento");
@@ -203,7 +203,7 @@ void XmlDocument::appendChild(XmlElement parent, XmlElement child)
 
 std::string XmlDocument::declaredEncoding() const
 {
-    return doc_->encoding != nullptr ? reinterpret_cast<const char *>(doc_->encoding) : "";
+    return doc_->encoding != nullptr ? reinterpret_cast<const char*>(doc_->encoding) : "";
 }
 
 std::string XmlDocument::serialize() const
@@ -211,7 +211,7 @@ std::string XmlDocument::serialize() const
     std::string encoding = declaredEncoding();
     if (encoding.empty())
         encoding = "UTF-8";
-    xmlChar *buffer = nullptr;
+    xmlChar* buffer = nullptr;
     int size = 0;
     // Unformatted: the document is written as it was read. Formatting would
     // not indent elements added among indented ones, and would reindent a
@@ -219,12 +219,12 @@ std::string XmlDocument::serialize() const
     xmlDocDumpFormatMemoryEnc(doc_, &buffer, &size, encoding.c_str(), 0);
     if (buffer == nullptr)
         throw Error("No se puede escribir el documento en la codificación '" + encoding + "'");
-    std::string result(reinterpret_cast<const char *>(buffer), static_cast<std::size_t>(size));
+    std::string result(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(size));
     xmlFree(buffer);
     return result;
 }
 
-void XmlDocument::save(const std::string &path) const
+void XmlDocument::save(const std::string& path) const
 {
     writeFileAtomically(path, serialize());
 }

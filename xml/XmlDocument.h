@@ -16,11 +16,11 @@ namespace tmq {
 class XmlElement {
 public:
     XmlElement() = default;
-    explicit XmlElement(_xmlNode *node) : node_(node) {}
+    explicit XmlElement(_xmlNode* node) : node_(node) {}
 
     bool isNull() const { return node_ == nullptr; }
     explicit operator bool() const { return node_ != nullptr; }
-    _xmlNode *raw() const { return node_; }
+    _xmlNode* raw() const { return node_; }
 
     std::string name() const;
     // Text content of the element and its descendants.
@@ -32,10 +32,10 @@ public:
     // stay characters).
     void setText(std::string_view text);
 
-    bool operator==(const XmlElement &) const = default;
+    bool operator==(const XmlElement&) const = default;
 
 private:
-    _xmlNode *node_ = nullptr;
+    _xmlNode* node_ = nullptr;
 };
 
 // An XML document: load, XPath selection, the few changes the import makes,
@@ -46,13 +46,13 @@ class XmlDocument {
 public:
     // Loads the whole file. A missing, unreadable or malformed file throws
     // tmq::Error naming the file, with the parser's reason, line and column.
-    static std::unique_ptr<XmlDocument> load(const std::string &path);
+    static std::unique_ptr<XmlDocument> load(const std::string& path);
     // Parses a document held in memory; `name` stands for the file in errors.
-    static std::unique_ptr<XmlDocument> parse(std::string_view content, const std::string &name);
+    static std::unique_ptr<XmlDocument> parse(std::string_view content, const std::string& name);
 
     ~XmlDocument();
-    XmlDocument(const XmlDocument &) = delete;
-    XmlDocument &operator=(const XmlDocument &) = delete;
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
 
     // The root element, or an empty handle.
     XmlElement documentElement() const;
@@ -78,14 +78,14 @@ public:
     // Writes the whole document in the encoding it declared (UTF-8 when it
     // declared none). The file is written beside its final name and then
     // moved over it, so a failed save leaves an older file untouched.
-    void save(const std::string &path) const;
+    void save(const std::string& path) const;
     // The document as it would be saved.
     std::string serialize() const;
 
 private:
-    explicit XmlDocument(_xmlDoc *doc);
-    _xmlDoc *doc_;
-    std::vector<_xmlNode *> detached_; // created elements not yet appended
+    explicit XmlDocument(_xmlDoc* doc);
+    _xmlDoc* doc_;
+    std::vector<_xmlNode*> detached_; // created elements not yet appended
 };
 
 } // namespace tmq

@@ -15,13 +15,13 @@ using CommandsTest = FormFixture;
 
 TEST(ApplicationTitle, CutAtTheFirstDotWithTheRestInLowerCase)
 {
-    const std::pair<const char *, const char *> cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"/usr/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
         {"C:\\Programas\\TRANSMIRTAVQUELMAR.EXE", "Transmirtavquelmar"},
         {"/opt/Trans.Mirtav.Quelmar.exe", "Trans"},
         {"./tmq.2.3", "tmq"},
     };
-    for (const auto &[path, title] : cases)
+    for (const auto& [path, title] : cases)
         EXPECT_EQ(applicationTitle(path), title) << path;
 }
 
@@ -41,7 +41,7 @@ TEST_F(CommandsTest, CommandErrorReachesTheErrorReportWithThePointerRestored)
 {
     struct Case {
         std::function<void()> fail;
-        const char *report;
+        const char* report;
     };
     const Case cases[] = {
         {[] { throw Error("No se puede leer /tmp/a.xml: no existe el archivo"); },
@@ -52,10 +52,10 @@ TEST_F(CommandsTest, CommandErrorReachesTheErrorReportWithThePointerRestored)
          "La tabla AULAS.DBF tiene 3 campos (faltan 2)"},
         {[] { throw std::runtime_error("Sin memoria 12"); }, "Sin memoria 12."},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         messages.clear();
         // The fake leaves the pointer busy, as a faulty command might.
-        exportAction = [&c](UserInterface &ui, Session &, const std::filesystem::path &) {
+        exportAction = [&c](UserInterface& ui, Session&, const std::filesystem::path&) {
             ui.setBusy(true);
             ui.setBusy(true);
             c.fail();
@@ -103,9 +103,9 @@ TEST_F(CommandsTest, FileChoiceAndBusyPointerThroughTheCommandFrame)
     });
     int runs = 0;
     bool busyWhileRunning = false;
-    importAction = [&](UserInterface &ui, Session &session, const std::filesystem::path &) {
+    importAction = [&](UserInterface& ui, Session& session, const std::filesystem::path&) {
         CommandSteps steps;
-        steps.run = [&](Session &) {
+        steps.run = [&](Session&) {
             ++runs;
             busyWhileRunning = QApplication::overrideCursor() != nullptr &&
                                QApplication::overrideCursor()->shape() == Qt::WaitCursor;
@@ -116,7 +116,7 @@ TEST_F(CommandsTest, FileChoiceAndBusyPointerThroughTheCommandFrame)
 
     struct Case {
         std::optional<QString> answer;
-        const char *message;
+        const char* message;
         std::string selected;
         int runs;
     };
@@ -129,7 +129,7 @@ TEST_F(CommandsTest, FileChoiceAndBusyPointerThroughTheCommandFrame)
         // Cancelled: the file chosen before is used again.
         {std::nullopt, "Proceso Terminado", xml.string(), 2},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         messages.clear();
         answers = {c.answer};
@@ -148,14 +148,14 @@ TEST_F(CommandsTest, InformationBoxHasOnlyAnAcceptButton)
 {
     form->setMessageSink(nullptr);
     bool seen = false;
-    onNextModalBox([&](QMessageBox &box) {
+    onNextModalBox([&](QMessageBox& box) {
         seen = true;
         EXPECT_EQ(box.windowTitle(), form->applicationTitle());
         EXPECT_EQ(box.text(), "Proceso finalizado");
         EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
         EXPECT_TRUE(box.isModal());
         ASSERT_EQ(box.buttons().size(), 1);
-        QAbstractButton *accept = box.buttons().front();
+        QAbstractButton* accept = box.buttons().front();
         EXPECT_EQ(accept->text(), "Aceptar");
         EXPECT_EQ(box.defaultButton(), accept);
         EXPECT_EQ(box.escapeButton(), accept);
@@ -167,13 +167,12 @@ TEST_F(CommandsTest, InformationBoxHasOnlyAnAcceptButton)
 TEST_F(CommandsTest, ErrorBoxIsCriticalWithOneOkButton)
 {
     form->setMessageSink(nullptr);
-    exportAction = [](UserInterface &ui, Session &,
-                      const std::filesystem::path &) -> CommandResult {
+    exportAction = [](UserInterface& ui, Session&, const std::filesystem::path&) -> CommandResult {
         ui.setBusy(true);
         throw Error("No se puede escribir la tabla HORAS.DBF: permiso denegado");
     };
     bool seen = false;
-    onNextModalBox([&](QMessageBox &box) {
+    onNextModalBox([&](QMessageBox& box) {
         seen = true;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(box.windowTitle(), form->applicationTitle());

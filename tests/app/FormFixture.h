@@ -29,20 +29,20 @@ protected:
     FormFixture()
     {
         Commands commands;
-        commands.exportCommand = [this](UserInterface &ui, Session &session,
-                                        const std::filesystem::path &folder) {
+        commands.exportCommand = [this](UserInterface& ui, Session& session,
+                                        const std::filesystem::path& folder) {
             ++exportRuns;
             seenFolder = folder;
             return exportAction ? exportAction(ui, session, folder) : CommandResult::Completed;
         };
-        commands.importCommand = [this](UserInterface &ui, Session &session,
-                                        const std::filesystem::path &folder) {
+        commands.importCommand = [this](UserInterface& ui, Session& session,
+                                        const std::filesystem::path& folder) {
             ++importRuns;
             seenFolder = folder;
             return importAction ? importAction(ui, session, folder) : CommandResult::Completed;
         };
         form = std::make_unique<TMForm>(dir.path(), std::move(commands));
-        form->setMessageSink([this](MessageKind kind, const QString &title, const QString &text) {
+        form->setMessageSink([this](MessageKind kind, const QString& title, const QString& text) {
             messages.push_back({kind, title, text});
         });
     }
@@ -54,9 +54,9 @@ protected:
             QApplication::restoreOverrideCursor();
     }
 
-    template <typename T> T *child(const char *name) const
+    template <typename T> T* child(const char* name) const
     {
-        return form->findChild<T *>(QString::fromLatin1(name));
+        return form->findChild<T*>(QString::fromLatin1(name));
     }
 
     TempDir dir;
@@ -71,18 +71,18 @@ protected:
 
 // Runs `inspect` on the next modal box once it is open, then closes the box
 // with its escape button, so that code calling exec() returns.
-inline void onNextModalBox(std::function<void(QMessageBox &)> inspect)
+inline void onNextModalBox(std::function<void(QMessageBox&)> inspect)
 {
-    auto *timer = new QTimer;
+    auto* timer = new QTimer;
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, inspect = std::move(inspect)] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible())
             return;
         timer->stop();
         timer->deleteLater();
         inspect(*box);
-        if (QAbstractButton *escape = box->escapeButton())
+        if (QAbstractButton* escape = box->escapeButton())
             escape->click();
         else
             box->reject();

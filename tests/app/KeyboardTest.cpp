@@ -14,7 +14,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
-    QPushButton *button(const char *name) const { return child<QPushButton>(name); }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
 
     // Types a key the way the window system delivers it, shortcuts included.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -32,8 +32,8 @@ protected:
 TEST_F(KeyboardTest, FocusStartsOnCloseAndTabCyclesThroughTheButtons)
 {
     EXPECT_EQ(QApplication::focusWidget(), button("BClose"));
-    const char *order[] = {"BExportar", "BImportar", "BClose", "BExportar"};
-    for (const char *name : order) {
+    const char* order[] = {"BExportar", "BImportar", "BClose", "BExportar"};
+    for (const char* name : order) {
         press(Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), button(name)) << name;
     }
@@ -41,7 +41,7 @@ TEST_F(KeyboardTest, FocusStartsOnCloseAndTabCyclesThroughTheButtons)
 
 TEST_F(KeyboardTest, FocusedButtonIsDrawnAsTheDefaultOne)
 {
-    const char *names[] = {"BClose", "BExportar", "BImportar"};
+    const char* names[] = {"BClose", "BExportar", "BImportar"};
     for (int step = 0; step < 3; ++step) {
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(button(names[i])->isDefault(), i == step) << names[i] << " at " << step;
@@ -79,7 +79,7 @@ TEST_F(KeyboardTest, EnterAndSpacePressTheFocusedButton)
         {1, Qt::Key_Return, 2, 1}, // on BImportar
         {0, Qt::Key_Space, 2, 2},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         for (int i = 0; i < c.tabs; ++i)
             press(Qt::Key_Tab);
         press(c.key);

@@ -51,8 +51,8 @@ TEST_F(LayoutTest, FirstShownCentredOnTheScreen)
 TEST_F(LayoutTest, ComponentsSitWhereTheyBelong)
 {
     struct Case {
-        const char *name;
-        const char *parent;
+        const char* name;
+        const char* parent;
         QRect geometry;
     };
     const Case cases[] = {
@@ -65,9 +65,9 @@ TEST_F(LayoutTest, ComponentsSitWhereTheyBelong)
         {"Label4", "Draw3D3", QRect(8, 24, 305, 57)},
         {"BImportar", "Draw3D3", QRect(96, 120, 89, 25)},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto *widget = child<QWidget>(c.name);
+        auto* widget = child<QWidget>(c.name);
         ASSERT_NE(widget, nullptr);
         ASSERT_NE(widget->parentWidget(), nullptr);
         EXPECT_EQ(widget->parentWidget()->objectName(), c.parent);
@@ -75,7 +75,7 @@ TEST_F(LayoutTest, ComponentsSitWhereTheyBelong)
     }
 
     // The version label is sized to its text.
-    auto *version = child<QLabel>("Label1");
+    auto* version = child<QLabel>("Label1");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->parentWidget()->objectName(), "Draw3D1");
     EXPECT_EQ(version->pos(), QPoint(8, 72));
@@ -85,23 +85,23 @@ TEST_F(LayoutTest, ComponentsSitWhereTheyBelong)
 
 TEST_F(LayoutTest, TextsAndPictures)
 {
-    const std::pair<const char *, const char *> labels[] = {
+    const std::pair<const char*, const char*> labels[] = {
         {"Label1", "TransMirtavelQuelmar V-2.3"},
         {"Label3", "Transformar datos desde Quelmar hacia Mirtavel "},
         {"Label4", "Transformar datos desde Mirtavel hacia Quelmar"},
     };
-    for (const auto &[name, text] : labels) {
-        auto *label = child<QLabel>(name);
+    for (const auto& [name, text] : labels) {
+        auto* label = child<QLabel>(name);
         ASSERT_NE(label, nullptr) << name;
         EXPECT_EQ(label->text(), QString::fromUtf8(text)) << name;
         EXPECT_FALSE(label->autoFillBackground()) << name;
         EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << name;
     }
 
-    const std::pair<const char *, const char *> buttons[] = {
+    const std::pair<const char*, const char*> buttons[] = {
         {"BClose", "&Salir"}, {"BExportar", "Aceptar"}, {"BImportar", "Aceptar"}};
-    for (const auto &[name, caption] : buttons) {
-        auto *button = child<QPushButton>(name);
+    for (const auto& [name, caption] : buttons) {
+        auto* button = child<QPushButton>(name);
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(button->text(), caption) << name;
         EXPECT_EQ(button->iconSize(), QSize(18, 18)) << name;
@@ -129,7 +129,7 @@ TEST_F(LayoutTest, Fonts)
     EXPECT_EQ(form->font().pointSize(), 8);
     EXPECT_EQ(QFontInfo(form->font()).family(), dialogFontFamily());
 
-    auto *version = child<QLabel>("Label1");
+    auto* version = child<QLabel>("Label1");
     EXPECT_EQ(version->font().family(), dialogFontFamily());
     EXPECT_EQ(version->font().pointSize(), 8);
     EXPECT_TRUE(version->font().bold());
@@ -137,9 +137,9 @@ TEST_F(LayoutTest, Fonts)
 
     // Arial or its metric twin, whichever is installed, is what gets used.
     EXPECT_EQ(QFontInfo(headingFont()).family(), arialFamily());
-    for (const char *name : {"Label3", "Label4"}) {
+    for (const char* name : {"Label3", "Label4"}) {
         SCOPED_TRACE(name);
-        auto *heading = child<QLabel>(name);
+        auto* heading = child<QLabel>(name);
         EXPECT_EQ(heading->font().family(), arialFamily());
         EXPECT_EQ(heading->font().pixelSize(), 16);
         EXPECT_TRUE(heading->font().bold());
@@ -151,7 +151,7 @@ TEST_F(LayoutTest, Fonts)
 }
 
 // Gradient colours may be one step off after the blend's rounding.
-::testing::AssertionResult near(const QColor &actual, const QColor &expected)
+::testing::AssertionResult near(const QColor& actual, const QColor& expected)
 {
     const bool close = std::abs(actual.red() - expected.red()) <= 1 &&
                        std::abs(actual.green() - expected.green()) <= 1 &&
@@ -162,7 +162,7 @@ TEST_F(LayoutTest, Fonts)
            << actual.name().toStdString() << " instead of " << expected.name().toStdString();
 }
 
-int countPixels(const QImage &image, QRgb color)
+int countPixels(const QImage& image, QRgb color)
 {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -174,7 +174,7 @@ int countPixels(const QImage &image, QRgb color)
 TEST_F(LayoutTest, VersionIsDrawnInRedBold)
 {
     form->show();
-    auto *version = child<QLabel>("Label1");
+    auto* version = child<QLabel>("Label1");
     QFont regularFont = version->font();
     regularFont.setBold(false);
     regularFont.setLetterSpacing(QFont::AbsoluteSpacing, 0);
@@ -194,7 +194,7 @@ TEST_F(LayoutTest, VersionIsDrawnInRedBold)
 TEST_F(LayoutTest, PanelsBlendTopCentreAndBottomColours)
 {
     struct Case {
-        const char *name;
+        const char* name;
         QColor top;
         QColor centre;
         QColor bottom;
@@ -204,9 +204,9 @@ TEST_F(LayoutTest, PanelsBlendTopCentreAndBottomColours)
         {"Draw3D2", QColor(0xFF, 0xEE, 0xDD), QColor(0xFF, 0xFF, 0xFF), QColor(0xF9, 0xD3, 0x7D)},
         {"Draw3D3", QColor(0xFF, 0xEE, 0xDD), QColor(0xFF, 0xFF, 0xFF), QColor(0xF9, 0xD3, 0x7D)},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto *panel = child<GradientPanel>(c.name);
+        auto* panel = child<GradientPanel>(c.name);
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->focusPolicy(), Qt::NoFocus);
         const QImage image = panel->grab().toImage();
@@ -228,9 +228,9 @@ TEST_F(LayoutTest, FileDialogIsSetUpOnceForXmlFiles)
 {
     std::filesystem::create_directories(dir / "XML");
     TMForm other(dir.path(), Commands{});
-    const auto dialogs = other.findChildren<QFileDialog *>();
+    const auto dialogs = other.findChildren<QFileDialog*>();
     ASSERT_EQ(dialogs.size(), 1);
-    QFileDialog *dialog = dialogs.front();
+    QFileDialog* dialog = dialogs.front();
     EXPECT_EQ(dialog->objectName(), "OpenDialogXML");
     EXPECT_EQ(dialog->windowTitle(), "Archivo XML");
     EXPECT_EQ(dialog->nameFilters(), QStringList{"*.xml (*.xml)"});

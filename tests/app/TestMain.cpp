@@ -4,7 +4,7 @@
 
 // The window tests need a QApplication; without a display they run on the
 // offscreen platform.
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

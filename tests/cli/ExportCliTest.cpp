@@ -20,7 +20,7 @@ struct CliRun {
     std::string err;
 };
 
-std::string shellQuoted(const std::string &text)
+std::string shellQuoted(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text)
@@ -28,10 +28,10 @@ std::string shellQuoted(const std::string &text)
     return quoted + "'";
 }
 
-CliRun runCli(const TempDir &scratch, const std::vector<std::string> &args)
+CliRun runCli(const TempDir& scratch, const std::vector<std::string>& args)
 {
     std::string command = shellQuoted(TMQ_CLI);
-    for (const std::string &arg : args)
+    for (const std::string& arg : args)
         command += " " + shellQuoted(arg);
     const auto outFile = scratch / "salida.txt";
     const auto errFile = scratch / "errores.txt";
@@ -52,7 +52,7 @@ struct ExportCli : testing::Test {
 
     void SetUp() override { std::filesystem::create_directory(tables); }
 
-    void writeDocument(const std::string &minutes)
+    void writeDocument(const std::string& minutes)
     {
         writeFile(xmlFile,
                   exchangeDocument({
@@ -134,7 +134,7 @@ TEST_F(ExportCli, HelpNamesBothCommands)
 
 TEST_F(ExportCli, WrongUsageExitsWithTwo)
 {
-    for (const std::vector<std::string> &args : {std::vector<std::string>{},
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
                                                  {"export"},
                                                  {"exportar", xmlFile},
                                                  {"export", xmlFile, "--dir"},

@@ -30,7 +30,7 @@ struct Outcome {
 };
 
 // Runs `args` (the program first) with its output caught in files of `scratch`.
-Outcome run(const std::vector<std::string> &args, const fs::path &scratch)
+Outcome run(const std::vector<std::string>& args, const fs::path& scratch)
 {
     const fs::path outPath = scratch / "stdout.txt";
     const fs::path errPath = scratch / "stderr.txt";
@@ -42,9 +42,9 @@ Outcome run(const std::vector<std::string> &args, const fs::path &scratch)
             _exit(127);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        std::vector<char *> argv;
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         execvp(argv[0], argv.data());
         _exit(127);
@@ -75,13 +75,13 @@ public:
     fs::path scratch() const { return dir_ / "salida"; }
     fs::path document() const { return xmlFolder() / "centro.xml"; }
     fs::path result() const { return xmlFolder() / "ResultadoMirtavcentro.xml"; }
-    const fs::path &root() const { return dir_.path(); }
+    const fs::path& root() const { return dir_.path(); }
 
-    Outcome cli(const std::string &command, const fs::path &file,
-                const std::vector<std::string> &prefix = {}) const
+    Outcome cli(const std::string& command, const fs::path& file,
+                const std::vector<std::string>& prefix = {}) const
     {
         std::vector<std::string> args = prefix;
-        for (const std::string &arg :
+        for (const std::string& arg :
              {program_.string(), command, file.string(), std::string("--dir"), work().string()})
             args.push_back(arg);
         return run(args, scratch());
@@ -96,7 +96,7 @@ public:
     std::vector<std::string> xmlFolderNames() const
     {
         std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(xmlFolder()))
+        for (const auto& entry : fs::directory_iterator(xmlFolder()))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -155,8 +155,8 @@ TEST(ImportCli, ErrorGoesToStandardErrorWithTwo)
 }
 
 // Whether `user` can create a file in `folder`, found out by trying.
-bool canCreateIn(const fs::path &folder, const std::vector<std::string> &asUser,
-                 const fs::path &scratch)
+bool canCreateIn(const fs::path& folder, const std::vector<std::string>& asUser,
+                 const fs::path& scratch)
 {
     std::vector<std::string> args = asUser;
     args.insert(args.end(),
@@ -188,9 +188,9 @@ TEST(ImportCli, UnwritableResultFolderLeavesTheOlderResultIntact)
         const perms readOnlyFolder = perms::owner_read | perms::owner_exec | perms::group_read |
                                      perms::group_exec | perms::others_read | perms::others_exec;
         school.useCopyOfProgram();
-        for (const fs::path &folder : {school.root(), school.work(), school.scratch()})
+        for (const fs::path& folder : {school.root(), school.work(), school.scratch()})
             fs::permissions(folder, perms::all);
-        for (const auto &entry : fs::directory_iterator(school.work()))
+        for (const auto& entry : fs::directory_iterator(school.work()))
             fs::permissions(entry.path(), readWrite);
         fs::permissions(school.result(), readWrite);
         fs::permissions(school.xmlFolder(), writable ? perms::all : readOnlyFolder);

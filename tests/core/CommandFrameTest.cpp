@@ -23,7 +23,7 @@ public:
         return nextChoice;
     }
     void setBusy(bool busy) override { calls.push_back(busy ? "busy" : "idle"); }
-    void showMessage(const std::string &text) override { calls.push_back("message:" + text); }
+    void showMessage(const std::string& text) override { calls.push_back("message:" + text); }
 };
 
 class CommandFrameTest : public ::testing::Test {
@@ -41,7 +41,7 @@ protected:
         CommandSteps s;
         s.busyBeforeLoad = busyBeforeLoad;
         s.doneMessage = "Hecho";
-        s.run = [this](Session &current) {
+        s.run = [this](Session& current) {
             ui.calls.push_back("run");
             loadedBy.push_back(current.document->documentElement().name());
         };
@@ -52,7 +52,7 @@ protected:
 TEST_F(CommandFrameTest, MissingOrCancelledChoiceReportsMissingFile)
 {
     struct Case {
-        const char *name;
+        const char* name;
         std::string earlierChoice;
         std::optional<std::string> choice;
     };
@@ -62,7 +62,7 @@ TEST_F(CommandFrameTest, MissingOrCancelledChoiceReportsMissingFile)
         {"cancelled after a file since deleted", (dir / "gone.xml").string(), std::nullopt},
         {"a folder is no file", "", dir.path().string()},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ui.calls.clear();
         session.selectedXmlFile = c.earlierChoice;
@@ -103,7 +103,7 @@ TEST_F(CommandFrameTest, BusyPointerFramesTheWorkAndTheMessageComesLast)
 TEST_F(CommandFrameTest, ErrorPropagatesWithThePointerRestored)
 {
     struct Case {
-        const char *name;
+        const char* name;
         bool busyBeforeLoad;
         std::string content;
         bool failInRun;
@@ -118,14 +118,14 @@ TEST_F(CommandFrameTest, ErrorPropagatesWithThePointerRestored)
          {"choose", "busy", "idle"}},
         {"failing work", false, "<SERVICIO/>", true, {"choose", "busy", "idle"}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ui.calls.clear();
         test::writeFile(goodFile, c.content);
         ui.nextChoice = goodFile;
         CommandSteps s = steps(c.busyBeforeLoad);
         if (c.failInRun)
-            s.run = [](Session &) { throw Error("falla"); };
+            s.run = [](Session&) { throw Error("falla"); };
         EXPECT_THROW(runCommand(ui, session, s), Error);
         EXPECT_EQ(ui.calls, c.calls);
     }

@@ -8,12 +8,12 @@ namespace tmq {
 namespace {
 
 struct Case {
-    const char *what;
+    const char* what;
     std::string utf8;
     std::string ansi;
 };
 
-void PrintTo(const Case &c, std::ostream *out)
+void PrintTo(const Case& c, std::ostream* out)
 {
     *out << c.what;
 }

@@ -21,7 +21,7 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
         {"x", "x"},
         {".hidden", ""},
     };
-    for (const auto &[path, title] : cases)
+    for (const auto& [path, title] : cases)
         EXPECT_EQ(applicationTitle(path), title) << path;
 }
 
@@ -38,7 +38,7 @@ TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterIt)
         {"(sin datos)", "(sin datos)"},
         {"acaba en canción", "acaba en canción."},
     };
-    for (const auto &[message, shown] : cases)
+    for (const auto& [message, shown] : cases)
         EXPECT_EQ(errorReportText(message), shown) << message;
 }
 
@@ -51,18 +51,18 @@ TEST(ResultPath, PrefixGoesBeforeTheFileName)
         {"/a/ResultadoMirtavcentro.xml", "/a/ResultadoMirtavResultadoMirtavcentro.xml"},
         {"/a.b/sin_extension", "/a.b/ResultadoMirtavsin_extension"},
     };
-    for (const auto &[chosen, result] : cases)
+    for (const auto& [chosen, result] : cases)
         EXPECT_EQ(resultPathFor(chosen), result) << chosen;
 }
 
 TEST(WorkingFolder, FollowsTheCompatibilityLayerPrefix)
 {
-    const char *oldPrefix = std::getenv("WINEPREFIX");
+    const char* oldPrefix = std::getenv("WINEPREFIX");
     const std::string saved = oldPrefix ? oldPrefix : "";
     setenv("WINEPREFIX", "/srv/escuela/wine", 1);
     EXPECT_EQ(defaultWorkingFolder(), std::filesystem::path("/srv/escuela/wine/drive_c/MTEMP"));
     unsetenv("WINEPREFIX");
-    const char *home = std::getenv("HOME");
+    const char* home = std::getenv("HOME");
     EXPECT_EQ(defaultWorkingFolder(),
               std::filesystem::path(home ? home : "") / ".wine" / "drive_c" / "MTEMP");
     if (oldPrefix)
@@ -95,7 +95,7 @@ TEST(CaseFold, IgnoresLetterCaseButNotAccents)
         {"\xD7", "\xF7", false},
         {"MAT1", "MAT1 ", false},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(foldCaseCp1252(c.a) == foldCaseCp1252(c.b), c.same) << c.a << " / " << c.b;
 }
 
@@ -112,7 +112,7 @@ TEST(Sessions, RunOfOnesWithTheExcessWrittenAsANumber)
         {20.0, "7" + std::string(13, '1')},
         {23.0, "10" + std::string(13, '1')},
     };
-    for (const auto &[hours, text] : cases)
+    for (const auto& [hours, text] : cases)
         EXPECT_EQ(sessionsText(hours), text) << hours;
 }
 

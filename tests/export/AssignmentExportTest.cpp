@@ -11,18 +11,18 @@ namespace {
 
 using testing::HasSubstr;
 
-std::vector<std::string> assignment(const std::string &subject, const std::string &minutes)
+std::vector<std::string> assignment(const std::string& subject, const std::string& minutes)
 {
     return {subject, "1A", "A1", "M", "ESO", "1", "A", minutes};
 }
 
-std::string assignmentsDocument(const std::vector<std::vector<std::string>> &items)
+std::string assignmentsDocument(const std::vector<std::vector<std::string>>& items)
 {
     return exchangeDocument({{"ASIGNATURAS", positional(items), ""}});
 }
 
 // HORAS of every record, read as numbers.
-std::vector<double> storedHours(const std::filesystem::path &folder)
+std::vector<double> storedHours(const std::filesystem::path& folder)
 {
     DbfTable table;
     table.open(folder, "ASIGT");
@@ -70,7 +70,7 @@ TEST(AssignmentExport, ShortItemsGetDefaultsAndSingleValuesArePassedOver)
     EXPECT_EQ(rows[1].at("CASIG"), "ING");
     EXPECT_EQ(rows[1].at("NIVEL"), "NIV");
     EXPECT_EQ(rows[1].at("GRUPO"), "B");
-    for (const Row &row : rows)
+    for (const Row& row : rows)
         EXPECT_EQ(row.at("CPROF"), "");
     EXPECT_EQ(storedHours(dir.path()), (std::vector<double>{1.0, 1.0}));
 }
@@ -99,7 +99,7 @@ struct HoursCase {
     std::string sessions;
 };
 
-void PrintTo(const HoursCase &c, std::ostream *os)
+void PrintTo(const HoursCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -108,7 +108,7 @@ class AssignmentHours : public testing::TestWithParam<HoursCase> {};
 
 TEST_P(AssignmentHours, ComeFromTheMinutes)
 {
-    const HoursCase &c = GetParam();
+    const HoursCase& c = GetParam();
     TempDir dir;
     exportXml(assignmentsDocument({assignment("MAT", c.minutes)}), dir.path());
     const auto rows = readRows(dir.path(), "ASIGT");
@@ -143,7 +143,7 @@ const std::vector<HoursCase> kHours{
      "35791382" + std::string(12, '1')},
 };
 
-std::string hoursName(const testing::TestParamInfo<HoursCase> &info)
+std::string hoursName(const testing::TestParamInfo<HoursCase>& info)
 {
     return info.param.name;
 }
@@ -167,7 +167,7 @@ struct InvalidMinutesCase {
     std::string shownAs; // the text inside the quotes of the message
 };
 
-void PrintTo(const InvalidMinutesCase &c, std::ostream *os)
+void PrintTo(const InvalidMinutesCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -176,12 +176,12 @@ class InvalidMinutes : public testing::TestWithParam<InvalidMinutesCase> {};
 
 TEST_P(InvalidMinutes, StopTheExportNamingTheText)
 {
-    const InvalidMinutesCase &c = GetParam();
+    const InvalidMinutesCase& c = GetParam();
     TempDir dir;
     try {
         exportXml(assignmentsDocument({assignment("MAT", c.minutes)}), dir.path());
         FAIL() << "la exportación no falló";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr("'" + c.shownAs + "' no es un valor entero válido"));
     }
 }
@@ -197,7 +197,7 @@ const std::vector<InvalidMinutesCase> kInvalidMinutes{
     {"AccentedTextShownInUtf8", "noventa y ñ", "noventa y ñ"},
 };
 
-std::string invalidName(const testing::TestParamInfo<InvalidMinutesCase> &info)
+std::string invalidName(const testing::TestParamInfo<InvalidMinutesCase>& info)
 {
     return info.param.name;
 }

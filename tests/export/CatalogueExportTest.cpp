@@ -16,7 +16,7 @@ struct CatalogueCase {
     std::vector<Row> expected;
 };
 
-void PrintTo(const CatalogueCase &c, std::ostream *os)
+void PrintTo(const CatalogueCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -25,7 +25,7 @@ class CatalogueExport : public testing::TestWithParam<CatalogueCase> {};
 
 TEST_P(CatalogueExport, WritesOneRecordPerAcceptedItem)
 {
-    const CatalogueCase &c = GetParam();
+    const CatalogueCase& c = GetParam();
     TempDir dir;
     exportXml(exchangeDocument({{c.seq, positional(c.items), ""}}), dir.path());
     EXPECT_EQ(readRows(dir.path(), c.table), fullRows(c.table, c.expected));
@@ -262,7 +262,7 @@ const std::vector<CatalogueCase> kGroups{
        {"GRUPO", "A"}}}},
 };
 
-std::string caseName(const testing::TestParamInfo<CatalogueCase> &info)
+std::string caseName(const testing::TestParamInfo<CatalogueCase>& info)
 {
     return info.param.name;
 }
@@ -284,7 +284,7 @@ TEST(CatalogueExport, EachTableReadsOnlyItsOwnCatalogue)
               dir.path());
     EXPECT_EQ(readRows(dir.path(), "ASIGNOMT").size(), 1u);
     EXPECT_EQ(readRows(dir.path(), "GRUPOST").size(), 1u);
-    for (const char *empty : {"PROFT", "AULAT", "ASIGT", "DIASHORAST"})
+    for (const char* empty : {"PROFT", "AULAT", "ASIGT", "DIASHORAST"})
         EXPECT_TRUE(readRows(dir.path(), empty).empty()) << empty;
 }
 

@@ -12,13 +12,13 @@ namespace {
 using testing::HasSubstr;
 using testing::Not;
 
-std::string utf8Document(const std::string &body)
+std::string utf8Document(const std::string& body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body;
 }
 
 // A document whose SALIDAS holds `salidas` as written.
-std::string salidasDocument(const std::string &salidas)
+std::string salidasDocument(const std::string& salidas)
 {
     return utf8Document("<SERVICIO>\n<SALIDAS>\n" + salidas + "\n</SALIDAS>\n</SERVICIO>\n");
 }
@@ -26,7 +26,7 @@ std::string salidasDocument(const std::string &salidas)
 const std::string kOneSubjectList = "<listasal seq=\"MATERIAS\"><listasal><salida>G1</salida>"
                                     "<salida>MAT</salida></listasal></listasal>";
 
-std::vector<std::string> subjectsOf(const std::filesystem::path &folder)
+std::vector<std::string> subjectsOf(const std::filesystem::path& folder)
 {
     return column(readRows(folder, "ASIGNOMT"), "MATERIA");
 }
@@ -49,7 +49,7 @@ struct IgnoredPlaceCase {
     std::string document;
 };
 
-void PrintTo(const IgnoredPlaceCase &c, std::ostream *os)
+void PrintTo(const IgnoredPlaceCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -60,7 +60,7 @@ TEST_P(ValuesNotRead, LeaveEveryTableEmpty)
 {
     TempDir dir;
     exportXml(GetParam().document, dir.path());
-    for (const std::string &table : kExportTables) {
+    for (const std::string& table : kExportTables) {
         ASSERT_EQ(filesNamedAnyCase(dir.path(), table + ".DBF").size(), 1u) << table;
         EXPECT_TRUE(readRows(dir.path(), table).empty()) << table;
     }
@@ -91,7 +91,7 @@ const std::vector<IgnoredPlaceCase> kIgnoredPlaces{
     {"EmptyRoot", utf8Document("<SERVICIO/>")},
 };
 
-std::string placeName(const testing::TestParamInfo<IgnoredPlaceCase> &info)
+std::string placeName(const testing::TestParamInfo<IgnoredPlaceCase>& info)
 {
     return info.param.name;
 }
@@ -140,7 +140,7 @@ struct ValueTextCase {
     std::string read;
 };
 
-void PrintTo(const ValueTextCase &c, std::ostream *os)
+void PrintTo(const ValueTextCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -149,7 +149,7 @@ class ValueText : public testing::TestWithParam<ValueTextCase> {};
 
 TEST_P(ValueText, IsReadAsTheTableText)
 {
-    const ValueTextCase &c = GetParam();
+    const ValueTextCase& c = GetParam();
     TempDir dir;
     exportXml(salidasDocument("<listasal seq=\"MATERIAS\"><listasal><salida>G1</salida>"
                               "<salida>C</salida><salida>L</salida><salida>" +
@@ -173,7 +173,7 @@ const std::vector<ValueTextCase> kValueTexts{
     {"CharactersWindows1252LacksBecomeQuestionMarks", "Ω α", "? ?"},
 };
 
-std::string valueName(const testing::TestParamInfo<ValueTextCase> &info)
+std::string valueName(const testing::TestParamInfo<ValueTextCase>& info)
 {
     return info.param.name;
 }
@@ -210,7 +210,7 @@ TEST(EnvelopeExport, DocumentsInOtherEncodingsGiveTheSameText)
          "Cultura\x94 \x80 \x8C",
          "“Cultura” € Œ"},
     };
-    for (const EncodedDocument &d : documents) {
+    for (const EncodedDocument& d : documents) {
         TempDir dir;
         exportXml("<?xml version=\"1.0\" encoding=\"" + d.encoding +
                       "\"?>\n<SERVICIO><SALIDAS><listasal seq=\"MATERIAS\"><listasal>"
@@ -247,7 +247,7 @@ TEST(EnvelopeExport, TablesHaveTheirFieldsInOrderAndTheWindowsCodePageMark)
 {
     TempDir dir;
     exportXml(salidasDocument(""), dir.path());
-    for (const std::string &table : kExportTables) {
+    for (const std::string& table : kExportTables) {
         DbfTable dbf;
         dbf.open(dir.path(), table);
         std::vector<std::string> names;
@@ -274,20 +274,20 @@ TEST(EnvelopeExport, OldTableAndIndexFilesAreReplacedInAnyLetterCase)
     // Files of other names stay.
     const std::vector<std::string> others{"SOLUC.DBF",     "SOLUC.MDX",  "ASIGNOMT.BAK",
                                           "ASIGNOMT2.DBF", "XASIGT.MDX", "DIASHORAS.DBF"};
-    for (const std::string &other : others)
+    for (const std::string& other : others)
         writeFile(dir / other, "ajeno");
 
     exportXml(exchangeDocument({{"PROFESORES", positional({{"1", "", "Uno", "UNO"}}), ""},
                                 {"GRUPOS", positional({{"1ESOA", "1A"}}), ""}}),
               dir.path());
 
-    for (const std::string &table : kExportTables) {
+    for (const std::string& table : kExportTables) {
         EXPECT_EQ(filesNamedAnyCase(dir.path(), table + ".DBF").size(), 1u) << table;
         EXPECT_TRUE(filesNamedAnyCase(dir.path(), table + ".MDX").empty()) << table;
     }
     EXPECT_EQ(column(readRows(dir.path(), "PROFT"), "NOMBRE"), std::vector<std::string>{"Uno"});
     EXPECT_EQ(column(readRows(dir.path(), "GRUPOST"), "UNIDAD"), std::vector<std::string>{"1ESOA"});
-    for (const std::string &other : others)
+    for (const std::string& other : others)
         EXPECT_EQ(readFile(dir / other), "ajeno") << other;
 }
 

@@ -25,13 +25,13 @@ public:
         return reply_;
     }
     void setBusy(bool busy) override { calls.push_back(busy ? "ocupado" : "libre"); }
-    void showMessage(const std::string &text) override { calls.push_back("mensaje: " + text); }
+    void showMessage(const std::string& text) override { calls.push_back("mensaje: " + text); }
 
     // The busy pointer is off once every "ocupado" has had its "libre".
     bool busyLeftOn() const
     {
         int level = 0;
-        for (const std::string &call : calls)
+        for (const std::string& call : calls)
             level += call == "ocupado" ? 1 : call == "libre" ? -1 : 0;
         return level != 0;
     }
@@ -45,7 +45,7 @@ private:
 const std::string kDone = std::string("mensaje: ") + kExportDoneMessage;
 const std::string kMissing = std::string("mensaje: ") + kFileMissingMessage;
 
-std::string schoolDocument(const std::string &minutes = "240")
+std::string schoolDocument(const std::string& minutes = "240")
 {
     return exchangeDocument({
         {"MATERIAS", positional({{"G1", "MAT", "MATEMAT", "Matemáticas"}, {"G2", "LEN"}}), ""},
@@ -58,18 +58,18 @@ std::string schoolDocument(const std::string &minutes = "240")
 }
 
 // The bytes of every table and index file in the folder, by file name.
-std::map<std::string, std::string> folderContents(const std::filesystem::path &folder)
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder)
 {
     std::map<std::string, std::string> contents;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         contents[entry.path().filename().string()] = readFile(entry.path());
     return contents;
 }
 
-std::map<std::string, std::vector<Row>> allRows(const std::filesystem::path &folder)
+std::map<std::string, std::vector<Row>> allRows(const std::filesystem::path& folder)
 {
     std::map<std::string, std::vector<Row>> rows;
-    for (const std::string &table : kExportTables)
+    for (const std::string& table : kExportTables)
         rows[table] = readRows(folder, table);
     return rows;
 }
@@ -157,13 +157,13 @@ TEST_F(ExportCommandTest, RunningTwiceGivesTheSameTables)
     ASSERT_EQ(runExportCommand(first, session, tables), CommandResult::Completed);
     const auto rowsOnce = allRows(tables);
     std::map<std::string, std::uintmax_t> sizesOnce;
-    for (const std::string &table : kExportTables)
+    for (const std::string& table : kExportTables)
         sizesOnce[table] = std::filesystem::file_size(tables / (table + ".DBF"));
 
     RecordingUi second(xmlFile);
     ASSERT_EQ(runExportCommand(second, session, tables), CommandResult::Completed);
     EXPECT_EQ(allRows(tables), rowsOnce);
-    for (const std::string &table : kExportTables)
+    for (const std::string& table : kExportTables)
         EXPECT_EQ(std::filesystem::file_size(tables / (table + ".DBF")), sizesOnce[table]) << table;
 }
 
@@ -174,7 +174,7 @@ TEST_F(ExportCommandTest, StaleIndexFilesAreRemoved)
     writeFile(tables / "DiasHorasT.mdx", "índice viejo");
     RecordingUi ui(xmlFile);
     ASSERT_EQ(runExportCommand(ui, session, tables), CommandResult::Completed);
-    for (const std::string &table : kExportTables)
+    for (const std::string& table : kExportTables)
         EXPECT_TRUE(filesNamedAnyCase(tables, table + ".MDX").empty()) << table;
 }
 
@@ -185,7 +185,7 @@ TEST_F(ExportCommandTest, FaultyMinutesReachTheCallerWithThePointerBackOff)
     try {
         runExportCommand(ui, session, tables);
         FAIL() << "la exportación no falló";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr("'90 min' no es un valor entero válido"));
     }
     EXPECT_THAT(ui.calls, ElementsAre("elegir", "ocupado", "libre"));
@@ -204,7 +204,7 @@ struct MalformedCase {
     std::optional<int> line; // none for a file without any line to point at
 };
 
-void PrintTo(const MalformedCase &c, std::ostream *os)
+void PrintTo(const MalformedCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -213,7 +213,7 @@ class MalformedDocument : public testing::TestWithParam<MalformedCase> {};
 
 TEST_P(MalformedDocument, IsReportedAndLeavesTheTablesAsTheyWere)
 {
-    const MalformedCase &c = GetParam();
+    const MalformedCase& c = GetParam();
     TempDir dir;
     const std::filesystem::path tables = dir / "MTEMP";
     std::filesystem::create_directory(tables);
@@ -230,7 +230,7 @@ TEST_P(MalformedDocument, IsReportedAndLeavesTheTablesAsTheyWere)
     try {
         runExportCommand(ui, session, tables);
         FAIL() << "la exportación no falló";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr(c.file));
         if (c.line) {
             EXPECT_THAT(e.what(), HasSubstr("línea " + std::to_string(*c.line)));
@@ -249,7 +249,7 @@ const std::vector<MalformedCase> kMalformed{
     {"EmptyFile", "empty.xml", std::nullopt},
 };
 
-std::string malformedName(const testing::TestParamInfo<MalformedCase> &info)
+std::string malformedName(const testing::TestParamInfo<MalformedCase>& info)
 {
     return info.param.name;
 }

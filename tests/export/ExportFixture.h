@@ -19,7 +19,7 @@ inline const std::vector<std::string> kExportTables{"ASIGNOMT", "PROFT", "AULAT"
                                                     "GRUPOST",  "ASIGT", "DIASHORAST"};
 
 // Field names of each exported table, in the order the timetable program expects.
-inline const std::vector<std::string> &exportFieldNames(const std::string &table)
+inline const std::vector<std::string>& exportFieldNames(const std::string& table)
 {
     static const std::vector<std::pair<std::string, std::vector<std::string>>> names{
         {"ASIGNOMT", {"COD", "CODLARGO", "NOMBRE", "MATERIA"}},
@@ -32,19 +32,19 @@ inline const std::vector<std::string> &exportFieldNames(const std::string &table
         {"DIASHORAST",
          {"DIHO", "CODDIHO", "DIA", "TEXTODIA", "HORA", "HORADESDE", "HORAHASTA", "MINUTOS"}},
     };
-    for (const auto &[name, fields] : names)
+    for (const auto& [name, fields] : names)
         if (name == table)
             return fields;
     throw std::logic_error("tabla desconocida " + table);
 }
 
 // A whole row of `table`: the given fields, every other field empty.
-inline Row fullRow(const std::string &table, const Row &given)
+inline Row fullRow(const std::string& table, const Row& given)
 {
     Row row;
-    for (const std::string &field : exportFieldNames(table))
+    for (const std::string& field : exportFieldNames(table))
         row[field] = "";
-    for (const auto &[field, value] : given) {
+    for (const auto& [field, value] : given) {
         if (!row.contains(field))
             throw std::logic_error(table + " no tiene el campo " + field);
         row[field] = value;
@@ -52,36 +52,36 @@ inline Row fullRow(const std::string &table, const Row &given)
     return row;
 }
 
-inline std::vector<Row> fullRows(const std::string &table, const std::vector<Row> &given)
+inline std::vector<Row> fullRows(const std::string& table, const std::vector<Row>& given)
 {
     std::vector<Row> rows;
-    for (const Row &row : given)
+    for (const Row& row : given)
         rows.push_back(fullRow(table, row));
     return rows;
 }
 
 // A value element carrying a "dato" name.
-inline Value named(const std::string &dato, const std::string &text)
+inline Value named(const std::string& dato, const std::string& text)
 {
     return {text, dato};
 }
 
 // Runs the six export steps on an XML text, writing into `folder`.
-inline void exportXml(const std::string &xml, const std::filesystem::path &folder)
+inline void exportXml(const std::string& xml, const std::filesystem::path& folder)
 {
     const auto doc = XmlDocument::parse(xml, "prueba.xml");
     exportDocument(*doc, folder);
 }
 
 // The NAME.DBF or NAME.MDX files of `folder` in any letter case, by their stored names.
-inline std::vector<std::string> filesNamedAnyCase(const std::filesystem::path &folder,
-                                                  const std::string &upperName)
+inline std::vector<std::string> filesNamedAnyCase(const std::filesystem::path& folder,
+                                                  const std::string& upperName)
 {
     std::vector<std::string> found;
-    for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::string name = entry.path().filename().string();
         std::string upper = name;
-        for (char &c : upper)
+        for (char& c : upper)
             if (c >= 'a' && c <= 'z')
                 c = static_cast<char>(c - 'a' + 'A');
         if (upper == upperName)

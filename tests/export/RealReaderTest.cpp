@@ -17,10 +17,10 @@ struct FieldLayout {
     std::string type;
     int length;
     int decimals;
-    bool operator==(const FieldLayout &) const = default;
+    bool operator==(const FieldLayout&) const = default;
 };
 
-void PrintTo(const FieldLayout &f, std::ostream *os)
+void PrintTo(const FieldLayout& f, std::ostream* os)
 {
     *os << f.name << " " << f.type << "(" << f.length << "," << f.decimals << ")";
 }
@@ -38,7 +38,7 @@ struct ReaderOutput {
     std::string text;
 };
 
-std::string shellQuoted(const std::string &text)
+std::string shellQuoted(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text)
@@ -46,17 +46,17 @@ std::string shellQuoted(const std::string &text)
     return quoted + "'";
 }
 
-ReaderOutput runReader(const std::filesystem::path &folder)
+ReaderOutput runReader(const std::filesystem::path& folder)
 {
     std::string command = "/usr/bin/python3 -I " +
                           shellQuoted(std::string(TMQ_TEST_DATA) + "/export/dump_tables.py") + " " +
                           shellQuoted(folder.string());
-    for (const std::string &table : kExportTables)
+    for (const std::string& table : kExportTables)
         command += " " + table;
     command += " 2>&1";
 
     ReaderOutput output;
-    FILE *pipe = popen(command.c_str(), "r");
+    FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
         return output;
     char buffer[4096];
@@ -68,7 +68,7 @@ ReaderOutput runReader(const std::filesystem::path &folder)
     return output;
 }
 
-std::vector<std::string> splitTabs(const std::string &line)
+std::vector<std::string> splitTabs(const std::string& line)
 {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -78,14 +78,14 @@ std::vector<std::string> splitTabs(const std::string &line)
     return parts;
 }
 
-std::map<std::string, ReaderTable> parseReaderOutput(const std::string &text)
+std::map<std::string, ReaderTable> parseReaderOutput(const std::string& text)
 {
     std::map<std::string, ReaderTable> tables;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         const auto parts = splitTabs(line);
         if (parts.size() == 5 && parts[0] == "table") {
-            ReaderTable &t = tables[parts[1]];
+            ReaderTable& t = tables[parts[1]];
             t.encoding = parts[2];
             t.languageDriver = parts[3];
             t.sameAsCp1252 = parts[4];
@@ -93,7 +93,7 @@ std::map<std::string, ReaderTable> parseReaderOutput(const std::string &text)
             tables[parts[1]].fields.push_back(
                 {parts[2], parts[3], std::stoi(parts[4]), std::stoi(parts[5])});
         } else if (parts.size() == 5 && parts[0] == "value") {
-            auto &rows = tables[parts[1]].rows;
+            auto& rows = tables[parts[1]].rows;
             const auto row = static_cast<std::size_t>(std::stoul(parts[2]));
             if (rows.size() <= row)
                 rows.resize(row + 1);
@@ -105,16 +105,16 @@ std::map<std::string, ReaderTable> parseReaderOutput(const std::string &text)
     return tables;
 }
 
-std::string json(const std::string &text)
+std::string json(const std::string& text)
 {
     return "\"" + text + "\"";
 }
 
-FieldLayout text(const std::string &name, int width)
+FieldLayout text(const std::string& name, int width)
 {
     return {name, "C", width, 0};
 }
-FieldLayout number(const std::string &name, int width, int decimals)
+FieldLayout number(const std::string& name, int width, int decimals)
 {
     return {name, "N", width, decimals};
 }
@@ -163,10 +163,10 @@ const std::vector<ExpectedRecord> kRecords{
 };
 
 // A record's values in layout order, as written in kRecords.
-std::string joinedValues(const Row &row, const std::vector<FieldLayout> &layout)
+std::string joinedValues(const Row& row, const std::vector<FieldLayout>& layout)
 {
     std::string joined;
-    for (const FieldLayout &field : layout) {
+    for (const FieldLayout& field : layout) {
         if (!joined.empty())
             joined += ",";
         joined += row.contains(field.name) ? row.at(field.name) : "<falta>";
@@ -190,19 +190,19 @@ TEST(RealReader, ReadsTheSampleSchoolAsExported)
                                 << output.text;
     const auto tables = parseReaderOutput(output.text);
 
-    for (const std::string &name : kExportTables) {
+    for (const std::string& name : kExportTables) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(tables.contains(name));
-        const ReaderTable &table = tables.at(name);
+        const ReaderTable& table = tables.at(name);
         EXPECT_EQ(table.languageDriver, "3");
         EXPECT_EQ(table.encoding, "cp1252");
         EXPECT_EQ(table.sameAsCp1252, "true");
         EXPECT_EQ(table.fields, kLayouts.at(name));
         EXPECT_EQ(table.rows.size(), kRecordCounts.at(name));
     }
-    for (const ExpectedRecord &record : kRecords) {
+    for (const ExpectedRecord& record : kRecords) {
         SCOPED_TRACE(record.table + " " + std::to_string(record.row));
-        const auto &rows = tables.at(record.table).rows;
+        const auto& rows = tables.at(record.table).rows;
         ASSERT_LT(record.row, rows.size());
         EXPECT_EQ(joinedValues(rows[record.row], kLayouts.at(record.table)), record.values);
         EXPECT_EQ(rows[record.row].size(), kLayouts.at(record.table).size());
@@ -219,13 +219,13 @@ TEST(RealReader, AgreesWithTheProgramsOwnReaderOnEveryText)
     ASSERT_EQ(output.status, 0) << output.text;
     const auto tables = parseReaderOutput(output.text);
 
-    for (const std::string &name : kExportTables) {
+    for (const std::string& name : kExportTables) {
         SCOPED_TRACE(name);
         const auto ours = readRows(dir.path(), name);
-        const auto &theirs = tables.at(name).rows;
+        const auto& theirs = tables.at(name).rows;
         ASSERT_EQ(ours.size(), theirs.size());
         for (std::size_t i = 0; i < ours.size(); ++i) {
-            for (const FieldLayout &field : kLayouts.at(name)) {
+            for (const FieldLayout& field : kLayouts.at(name)) {
                 if (field.type == "C") {
                     EXPECT_EQ(json(ours[i].at(field.name)), theirs[i].at(field.name))
                         << "fila " << i << " campo " << field.name;

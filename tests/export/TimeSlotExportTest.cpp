@@ -14,7 +14,7 @@ struct TimeSlotCase {
     std::vector<Row> expected;
 };
 
-void PrintTo(const TimeSlotCase &c, std::ostream *os)
+void PrintTo(const TimeSlotCase& c, std::ostream* os)
 {
     *os << c.name;
 }
@@ -23,15 +23,15 @@ class TimeSlotExport : public testing::TestWithParam<TimeSlotCase> {};
 
 TEST_P(TimeSlotExport, WritesOneRecordPerItem)
 {
-    const TimeSlotCase &c = GetParam();
+    const TimeSlotCase& c = GetParam();
     TempDir dir;
     exportXml(exchangeDocument({{"TRAMOS", c.items, ""}}), dir.path());
     EXPECT_EQ(readRows(dir.path(), "DIASHORAST"), fullRows("DIASHORAST", c.expected));
 }
 
 // A slot with only a name, and the record it gives.
-TimeSlotCase namedSlot(const std::string &caseName, const std::string &slotName,
-                       const std::string &day, const std::string &hour)
+TimeSlotCase namedSlot(const std::string& caseName, const std::string& slotName,
+                       const std::string& day, const std::string& hour)
 {
     return {caseName,
             {{named("NOMBRE", slotName)}},
@@ -112,7 +112,7 @@ const std::vector<TimeSlotCase> kSlots{
       {{"DIHO", "L1"}, {"DIA", "1"}, {"HORA", "1"}}}},
 };
 
-std::string caseName(const testing::TestParamInfo<TimeSlotCase> &info)
+std::string caseName(const testing::TestParamInfo<TimeSlotCase>& info)
 {
     return info.param.name;
 }

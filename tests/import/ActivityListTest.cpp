@@ -8,7 +8,7 @@
 namespace tmq::test {
 namespace {
 
-TableRow teacher(const std::string &abrev, const std::string &empleado, const std::string &tomaPos)
+TableRow teacher(const std::string& abrev, const std::string& empleado, const std::string& tomaPos)
 {
     return {{"ABREV", abrev}, {"X_EMPLEADO", empleado}, {"F_TOMAPOS", tomaPos}};
 }
@@ -46,15 +46,15 @@ SchoolTables referenceSchool(std::vector<TableRow> teachers)
     return school;
 }
 
-RawRecord lesson(const std::string &prof, const std::string &asig, const std::string &dia,
-                 const std::string &hora, const std::string &aula = "A1",
-                 const std::string &grupo = "1A")
+RawRecord lesson(const std::string& prof, const std::string& asig, const std::string& dia,
+                 const std::string& hora, const std::string& aula = "A1",
+                 const std::string& grupo = "1A")
 {
     return {{prof, asig, dia, hora, aula, grupo}};
 }
 
 // The output section after importing `lessons` (DIA and HORA of `type`).
-XmlTree importLessons(const SchoolTables &school, const std::vector<RawRecord> &lessons,
+XmlTree importLessons(const SchoolTables& school, const std::vector<RawRecord>& lessons,
                       char type = 'N')
 {
     ImportFolder folder;
@@ -73,7 +73,7 @@ struct LookupCase {
     Activity expected;
 };
 
-void PrintTo(const LookupCase &c, std::ostream *out)
+void PrintTo(const LookupCase& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -123,7 +123,7 @@ std::vector<LookupCase> lookupCases()
         {"Lunes", "400001"},   {"Martes", "400007"}, {"Miercoles", "400013"}, {"Jueves", "400019"},
         {"Viernes", "400025"}, {"Sabado", "400031"}, {"Domingo", "400037"}};
     for (std::size_t day = 1; day <= weekdays.size(); ++day) {
-        const auto &[name, slot] = weekdays[day - 1];
+        const auto& [name, slot] = weekdays[day - 1];
         const std::string number = std::to_string(day);
         cases.push_back({"DayNumberGivesWeekdayLetter" + name,
                          lesson("ANA", "MAT", number, "1"),
@@ -136,7 +136,7 @@ class ActivityLookup : public testing::TestWithParam<LookupCase> {};
 
 TEST_P(ActivityLookup, JoinsLessonWithOtherTables)
 {
-    const LookupCase &c = GetParam();
+    const LookupCase& c = GetParam();
     const XmlTree section =
         importLessons(referenceSchool({teacher("ANA", "10001", "01/09/2019")}), {c.lesson});
     EXPECT_EQ(dump(section),
@@ -144,7 +144,7 @@ TEST_P(ActivityLookup, JoinsLessonWithOtherTables)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lessons, ActivityLookup, testing::ValuesIn(lookupCases()),
-                         [](const auto &tested) { return tested.param.name; });
+                         [](const auto& tested) { return tested.param.name; });
 
 TEST(ActivityLists, NumberingRestartsPerTeacherAndSkipsUnplacedLessons)
 {

@@ -10,7 +10,7 @@
 
 namespace tmq::test {
 
-void PrintTo(TeacherChoice choice, std::ostream *out)
+void PrintTo(TeacherChoice choice, std::ostream* out)
 {
     *out << (choice == TeacherChoice::RoundRobin ? "RoundRobin" : "BySubject");
 }
@@ -18,15 +18,15 @@ void PrintTo(TeacherChoice choice, std::ostream *out)
 namespace {
 
 // The value texts of every item of catalogue `seq` in the document's SALIDAS.
-std::vector<std::vector<std::string>> catalogue(const XmlTree &root, const std::string &seq)
+std::vector<std::vector<std::string>> catalogue(const XmlTree& root, const std::string& seq)
 {
     std::vector<std::vector<std::string>> items;
-    for (const XmlTree &list : root.child("SALIDAS")->children) {
+    for (const XmlTree& list : root.child("SALIDAS")->children) {
         if (list.attributes != decltype(list.attributes){{"seq", seq}})
             continue;
-        for (const XmlTree &item : list.children) {
+        for (const XmlTree& item : list.children) {
             std::vector<std::string> values;
-            for (const XmlTree &value : item.children)
+            for (const XmlTree& value : item.children)
                 values.push_back(value.text);
             items.push_back(values);
         }
@@ -35,40 +35,40 @@ std::vector<std::vector<std::string>> catalogue(const XmlTree &root, const std::
 }
 
 // First value wins, as in the tables.
-void addFirst(std::map<std::string, std::string> &map, const std::string &key,
-              const std::string &value)
+void addFirst(std::map<std::string, std::string>& map, const std::string& key,
+              const std::string& value)
 {
     map.try_emplace(key, value);
 }
 
 // The output section the sample school and `lessons` must give.
-XmlTree expectedSection(const XmlTree &root, const std::vector<Lesson> &lessons)
+XmlTree expectedSection(const XmlTree& root, const std::vector<Lesson>& lessons)
 {
     std::map<std::string, std::string> matterBySubject;
-    for (const auto &item : catalogue(root, "MATERIAS"))
+    for (const auto& item : catalogue(root, "MATERIAS"))
         addFirst(matterBySubject, item.at(1), item.at(0));
     std::map<std::string, std::string> placeByRoom;
-    for (const auto &item : catalogue(root, "AULAS"))
+    for (const auto& item : catalogue(root, "AULAS"))
         addFirst(placeByRoom, item.at(1).empty() ? item.at(0) : item.at(1), item.at(0));
     std::map<std::string, std::string> unitByGroup;
-    for (const auto &item : catalogue(root, "GRUPOS"))
+    for (const auto& item : catalogue(root, "GRUPOS"))
         addFirst(unitByGroup, item.at(1), item.at(0));
     // Slot names are a weekday letter and the hour, values in the order
     // CODIGO_QUELMAR, NOMBRE, INICIO, FIN, NINUTOS.
     std::map<std::string, std::string> codeBySlot;
-    for (const auto &item : catalogue(root, "TRAMOS"))
+    for (const auto& item : catalogue(root, "TRAMOS"))
         addFirst(codeBySlot, item.at(1), item.at(0));
 
-    const auto lookup = [](const std::map<std::string, std::string> &map, const std::string &key) {
+    const auto lookup = [](const std::map<std::string, std::string>& map, const std::string& key) {
         const auto found = map.find(key);
         return found == map.end() ? std::string() : found->second;
     };
 
     std::vector<XmlTree> employees;
     int number = 1;
-    for (const auto &teacher : catalogue(root, "PROFESORES")) {
+    for (const auto& teacher : catalogue(root, "PROFESORES")) {
         std::vector<Activity> activities;
-        for (const Lesson &lesson : lessons) {
+        for (const Lesson& lesson : lessons) {
             if (lesson.prof != teacher.at(3) || lesson.dia == 0)
                 continue;
             const std::string matter = lookup(matterBySubject, lesson.asig);
@@ -109,11 +109,11 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
     // Expected: the sample with its SALIDAS taken out and the new one last.
     XmlTree expected = readXmlTree(sample);
     const XmlTree sampleRoot = rootOf(expected);
-    for (XmlTree &node : expected.children) {
+    for (XmlTree& node : expected.children) {
         if (node.name != sampleRoot.name)
             continue;
         const auto old = std::find_if(node.children.begin(), node.children.end(),
-                                      [](const XmlTree &c) { return c.name == "SALIDAS"; });
+                                      [](const XmlTree& c) { return c.name == "SALIDAS"; });
         node.children.erase(old);
         node.children.push_back(expectedSection(sampleRoot, lessons));
     }
@@ -121,13 +121,13 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
     EXPECT_EQ(dump(result), dump(expected));
 
     // The sample has seven teachers, and the stand-in left one lesson unplaced.
-    const XmlTree &section = *rootOf(result).child("SALIDAS");
+    const XmlTree& section = *rootOf(result).child("SALIDAS");
     EXPECT_EQ(section.childrenNamed("listasal").size(), 7u);
     std::size_t activities = 0;
-    for (const XmlTree *employee : section.childrenNamed("listasal"))
+    for (const XmlTree* employee : section.childrenNamed("listasal"))
         activities += employee->childrenNamed("listasal").size();
     const auto placed =
-        std::count_if(lessons.begin(), lessons.end(), [](const Lesson &l) { return l.dia != 0; });
+        std::count_if(lessons.begin(), lessons.end(), [](const Lesson& l) { return l.dia != 0; });
     EXPECT_EQ(activities, static_cast<std::size_t>(placed));
     EXPECT_EQ(lessons.size(), static_cast<std::size_t>(placed) + 1);
 
@@ -138,7 +138,7 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
 
 INSTANTIATE_TEST_SUITE_P(Teachers, FullCycle,
                          testing::Values(TeacherChoice::RoundRobin, TeacherChoice::BySubject),
-                         [](const auto &tested) { return testing::PrintToString(tested.param); });
+                         [](const auto& tested) { return testing::PrintToString(tested.param); });
 
 } // namespace
 } // namespace tmq::test

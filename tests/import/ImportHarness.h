@@ -47,7 +47,7 @@ public:
         return choice;
     }
     void setBusy(bool busy) override { events.push_back(busy ? "busy on" : "busy off"); }
-    void showMessage(const std::string &text) override { events.push_back("message: " + text); }
+    void showMessage(const std::string& text) override { events.push_back("message: " + text); }
 
     std::optional<std::string> choice;
     std::vector<std::string> events;
@@ -62,28 +62,28 @@ struct XmlTree {
     std::vector<XmlTree> children;
 
     // The first child element of that name, or nothing.
-    const XmlTree *child(const std::string &childName) const
+    const XmlTree* child(const std::string& childName) const
     {
-        for (const XmlTree &c : children)
+        for (const XmlTree& c : children)
             if (c.name == childName)
                 return &c;
         return nullptr;
     }
-    std::vector<const XmlTree *> childrenNamed(const std::string &childName) const
+    std::vector<const XmlTree*> childrenNamed(const std::string& childName) const
     {
-        std::vector<const XmlTree *> found;
-        for (const XmlTree &c : children)
+        std::vector<const XmlTree*> found;
+        for (const XmlTree& c : children)
             if (c.name == childName)
                 found.push_back(&c);
         return found;
     }
 };
 
-inline XmlTree toTree(xmlNode *node)
+inline XmlTree toTree(xmlNode* node)
 {
     XmlTree tree;
-    const auto text = [](const xmlChar *content) {
-        return content ? std::string(reinterpret_cast<const char *>(content)) : std::string();
+    const auto text = [](const xmlChar* content) {
+        return content ? std::string(reinterpret_cast<const char*>(content)) : std::string();
     };
     if (node->type == XML_COMMENT_NODE) {
         tree.name = "#comment";
@@ -92,16 +92,16 @@ inline XmlTree toTree(xmlNode *node)
     }
     tree.name = node->type == XML_DOCUMENT_NODE ? "#document" : text(node->name);
     if (node->type == XML_ELEMENT_NODE) {
-        for (xmlAttr *attribute = node->properties; attribute; attribute = attribute->next) {
-            xmlChar *value = xmlNodeGetContent(reinterpret_cast<xmlNode *>(attribute));
+        for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
+            xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
             tree.attributes.emplace_back(text(attribute->name), text(value));
             xmlFree(value);
         }
     }
     bool hasElements = false;
-    for (xmlNode *c = node->children; c; c = c->next)
+    for (xmlNode* c = node->children; c; c = c->next)
         hasElements = hasElements || c->type == XML_ELEMENT_NODE;
-    for (xmlNode *c = node->children; c; c = c->next) {
+    for (xmlNode* c = node->children; c; c = c->next) {
         if (c->type == XML_ELEMENT_NODE || c->type == XML_COMMENT_NODE) {
             tree.children.push_back(toTree(c));
         } else if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
@@ -117,42 +117,42 @@ inline XmlTree toTree(xmlNode *node)
 
 // A document as a tree; text libxml2 cannot read throws. Parsed from memory:
 // the program under test bars libxml2 from loading files by itself.
-inline XmlTree parseXmlTree(const std::string &content)
+inline XmlTree parseXmlTree(const std::string& content)
 {
-    xmlDoc *doc = xmlReadMemory(content.data(), static_cast<int>(content.size()), "documento.xml",
+    xmlDoc* doc = xmlReadMemory(content.data(), static_cast<int>(content.size()), "documento.xml",
                                 nullptr, XML_PARSE_NONET);
     if (!doc)
         throw std::runtime_error("libxml2 cannot read:\n" + content.substr(0, 2000));
-    XmlTree tree = toTree(reinterpret_cast<xmlNode *>(doc));
+    XmlTree tree = toTree(reinterpret_cast<xmlNode*>(doc));
     xmlFreeDoc(doc);
     return tree;
 }
 
-inline XmlTree readXmlTree(const std::filesystem::path &path)
+inline XmlTree readXmlTree(const std::filesystem::path& path)
 {
     return parseXmlTree(readFile(path));
 }
 
 // One line per node, indented by depth: the form trees are compared in, so
 // that a failure shows where they part.
-inline std::string dump(const XmlTree &tree, int depth = 0)
+inline std::string dump(const XmlTree& tree, int depth = 0)
 {
     std::string out(static_cast<std::size_t>(depth) * 2, ' ');
     out += tree.name;
-    for (const auto &[name, value] : tree.attributes)
+    for (const auto& [name, value] : tree.attributes)
         out += " " + name + "=\"" + value + "\"";
     if (!tree.text.empty() || tree.children.empty())
         out += " [" + tree.text + "]";
     out += "\n";
-    for (const XmlTree &c : tree.children)
+    for (const XmlTree& c : tree.children)
         out += dump(c, depth + 1);
     return out;
 }
 
 // The root element of a document tree.
-inline const XmlTree &rootOf(const XmlTree &document)
+inline const XmlTree& rootOf(const XmlTree& document)
 {
-    for (const XmlTree &c : document.children)
+    for (const XmlTree& c : document.children)
         if (c.name != "#comment")
             return c;
     throw std::runtime_error("document without root element");
@@ -168,12 +168,12 @@ struct Activity {
     std::string materiaOmc;
 };
 
-inline XmlTree salida(const std::string &dato, const std::string &text)
+inline XmlTree salida(const std::string& dato, const std::string& text)
 {
     return {"salida", {{"dato", dato}}, text, {}};
 }
 
-inline XmlTree activityList(int number, const Activity &a)
+inline XmlTree activityList(int number, const Activity& a)
 {
     return {"listasal",
             {{"seq", "ACTIVIDAD_" + std::to_string(number)}},
@@ -184,8 +184,8 @@ inline XmlTree activityList(int number, const Activity &a)
 }
 
 // A teacher's list: its two values, then its activities numbered from 1.
-inline XmlTree employeeList(int number, const std::string &empleado, const std::string &tomaPos,
-                            const std::vector<Activity> &activities)
+inline XmlTree employeeList(int number, const std::string& empleado, const std::string& tomaPos,
+                            const std::vector<Activity>& activities)
 {
     XmlTree list{"listasal",
                  {{"seq", "EMPLEADO_" + std::to_string(number)}},
@@ -208,7 +208,7 @@ inline XmlTree errorBlock()
 inline XmlTree outputSection(std::vector<XmlTree> employees)
 {
     XmlTree section{"SALIDAS", {}, {}, {errorBlock()}};
-    for (XmlTree &e : employees)
+    for (XmlTree& e : employees)
         section.children.push_back(std::move(e));
     return section;
 }
@@ -217,15 +217,15 @@ inline XmlTree outputSection(std::vector<XmlTree> employees)
 using TableRow = std::map<std::string, std::string>;
 
 // Writes NAME.DBF with the export's layout, through the engine.
-inline void writeTable(const std::filesystem::path &folder, const std::string &name,
-                       const std::vector<FieldDef> &layout, const std::vector<TableRow> &rows)
+inline void writeTable(const std::filesystem::path& folder, const std::string& name,
+                       const std::vector<FieldDef>& layout, const std::vector<TableRow>& rows)
 {
     DbfTable table;
     table.create(folder, name, layout);
     table.open(folder, name);
-    for (const TableRow &row : rows) {
+    for (const TableRow& row : rows) {
         table.append();
-        for (const auto &[field, value] : row)
+        for (const auto& [field, value] : row)
             table.setText(field, utf8ToCp1252(value));
         table.post();
     }
@@ -240,7 +240,7 @@ struct SchoolTables {
     std::vector<TableRow> materias;   // ASIGNOMT
     std::vector<TableRow> tramos;     // DIASHORAST
 
-    void write(const std::filesystem::path &folder) const
+    void write(const std::filesystem::path& folder) const
     {
         writeTable(folder, "PROFT", proftLayout(), profesores);
         writeTable(folder, "GRUPOST", grupostLayout(), grupos);
@@ -270,7 +270,7 @@ inline std::vector<RawRecord> oneTeacherLessons()
 }
 
 // The lists written for oneTeacherLessons(), error block first, as XML text.
-inline const char *kOneTeacherListsXml =
+inline const char* kOneTeacherListsXml =
     "<ERROR><salida dato=\"CN_ERROR\">0</salida>"
     "<salida dato=\"TE_ERROR\">Servicio finalizado Correctamente</salida></ERROR>"
     "<listasal seq=\"EMPLEADO_1\"><salida dato=\"X_EMPLEADO\">10001</salida>"
@@ -285,7 +285,7 @@ inline const char *kOneTeacherListsXml =
     "<salida dato=\"X_MATERIAOMC\">G1001</salida></listasal></listasal>";
 
 // The tables the import opens, in its order, with their components' names.
-inline const std::vector<std::pair<std::string, std::string>> &importTableNames()
+inline const std::vector<std::pair<std::string, std::string>>& importTableNames()
 {
     static const std::vector<std::pair<std::string, std::string>> names{
         {"SOLUC", "wwTableSoluc"}, {"GRUPOST", "wwTableGrupos"},  {"PROFT", "wwTableProfesor"},
@@ -294,7 +294,7 @@ inline const std::vector<std::pair<std::string, std::string>> &importTableNames(
 }
 
 // A small exchange document whose only output section is last in the root.
-inline const char *kSmallDocument =
+inline const char* kSmallDocument =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
     "<SERVICIO modulo=\"HORARIOS\" tipo=\"E\">\n"
     "  <ENTRADAS><entrada dato=\"D_CENTRO\">IES Peñas Blancas</entrada></ENTRADAS>\n"
@@ -317,7 +317,7 @@ public:
     std::filesystem::path document() const { return xmlFolder() / "horario.xml"; }
     std::filesystem::path result() const { return xmlFolder() / "ResultadoMirtavhorario.xml"; }
 
-    void writeDocument(const std::string &content = kSmallDocument) const
+    void writeDocument(const std::string& content = kSmallDocument) const
     {
         writeFile(document(), content);
     }
@@ -331,7 +331,7 @@ public:
     }
 
     // The import through `ui`, on this folder's session.
-    CommandResult runImport(RecordingUi &ui) { return runImportCommand(ui, session, work()); }
+    CommandResult runImport(RecordingUi& ui) { return runImportCommand(ui, session, work()); }
     // The import with the document chosen.
     CommandResult runImport()
     {
@@ -343,7 +343,7 @@ public:
     std::vector<std::string> xmlFolderNames() const
     {
         std::vector<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(xmlFolder()))
+        for (const auto& entry : std::filesystem::directory_iterator(xmlFolder()))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -371,7 +371,7 @@ class ForeignLock {
 public:
     enum class Kind { Flock, Fcntl };
 
-    ForeignLock(const std::filesystem::path &path, Kind kind)
+    ForeignLock(const std::filesystem::path& path, Kind kind)
     {
         int ready[2];
         int release[2];
@@ -411,8 +411,8 @@ public:
         }
     }
     ~ForeignLock() { stop(); }
-    ForeignLock(const ForeignLock &) = delete;
-    ForeignLock &operator=(const ForeignLock &) = delete;
+    ForeignLock(const ForeignLock&) = delete;
+    ForeignLock& operator=(const ForeignLock&) = delete;
 
 private:
     void stop()
@@ -431,7 +431,7 @@ private:
 
 // Whether some open file of this or another process holds a lock on `path`:
 // an exclusive flock() on a descriptor of our own is refused then.
-inline bool isFileLocked(const std::filesystem::path &path)
+inline bool isFileLocked(const std::filesystem::path& path)
 {
     const int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)

@@ -18,12 +18,12 @@ struct ShapeCase {
     std::string expected; // "@" stands for the teachers' lists
 };
 
-void PrintTo(const ShapeCase &c, std::ostream *out)
+void PrintTo(const ShapeCase& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-std::string withLists(const std::string &text)
+std::string withLists(const std::string& text)
 {
     std::string out = text;
     out.replace(out.find('@'), 1, kOneTeacherListsXml);
@@ -67,7 +67,7 @@ class DocumentShape : public testing::TestWithParam<ShapeCase> {};
 
 TEST_P(DocumentShape, ListsGoToTheRootsFirstSectionAfterTheOldOneIsRemoved)
 {
-    const ShapeCase &c = GetParam();
+    const ShapeCase& c = GetParam();
     ImportFolder folder;
     folder.writeOneTeacherImport();
     folder.writeDocument(c.document);
@@ -79,7 +79,7 @@ TEST_P(DocumentShape, ListsGoToTheRootsFirstSectionAfterTheOldOneIsRemoved)
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, DocumentShape, testing::ValuesIn(shapeCases()),
-                         [](const auto &tested) { return tested.param.name; });
+                         [](const auto& tested) { return tested.param.name; });
 
 TEST(OutputSection, ResultKeepsTheDeclaredEncoding)
 {
@@ -109,7 +109,7 @@ TEST(OutputSection, DocumentWithoutSectionFailsBeforeAnyTableIsOpened)
         try {
             folder.runImport();
             ADD_FAILURE() << "no error";
-        } catch (const Error &e) {
+        } catch (const Error& e) {
             EXPECT_THAT(e.what(), HasSubstr("SALIDAS"));
             EXPECT_THAT(e.what(), HasSubstr("horario.xml"));
             EXPECT_THAT(e.what(), testing::Not(HasSubstr("wwTable")));
@@ -169,7 +169,7 @@ TEST(ResultFile, FailedSaveLeavesNoTemporaryFileBehind)
     try {
         folder.runImport();
         ADD_FAILURE() << "no error";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr("'" + folder.result().string() + "'"));
     }
     EXPECT_EQ(folder.xmlFolderNames(),
@@ -187,7 +187,7 @@ TEST(ResultFile, ResultHeldOpenByAnotherProgramIsLeftAsItWas)
         try {
             folder.runImport();
             ADD_FAILURE() << "no error";
-        } catch (const Error &e) {
+        } catch (const Error& e) {
             EXPECT_THAT(e.what(), HasSubstr("'" + folder.result().string() + "'"));
         }
         EXPECT_EQ(readFile(folder.result()), "<antiguo/>\n");
@@ -220,10 +220,10 @@ TEST(FileChoice, MissingFileShowsTheMessageAndNothingElse)
     ImportFolder folder;
     folder.writeOneTeacherImport();
     struct Case {
-        const char *name;
+        const char* name;
         std::optional<std::string> choice;
     };
-    for (const Case &c : {Case{"cancelled with nothing chosen before", std::nullopt},
+    for (const Case& c : {Case{"cancelled with nothing chosen before", std::nullopt},
                           Case{"no such file", (folder.xmlFolder() / "falta.xml").string()},
                           Case{"a folder", folder.xmlFolder().string()}}) {
         SCOPED_TRACE(c.name);
@@ -275,7 +275,7 @@ TEST(FileChoice, MalformedDocumentFailsWithItsPlaceAndWritesNothing)
     try {
         folder.runImport(ui);
         ADD_FAILURE() << "no error";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr("'" + chosen.string() + "'"));
         EXPECT_THAT(e.what(), testing::ContainsRegex("línea 5, columna [0-9]+"));
     }

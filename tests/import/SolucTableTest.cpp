@@ -15,17 +15,17 @@ using testing::HasSubstr;
 using testing::StartsWith;
 
 // A record for `fields` from values by field name; fields not named are blank.
-RawRecord byName(const std::vector<RawField> &fields, const TableRow &values, bool deleted = false)
+RawRecord byName(const std::vector<RawField>& fields, const TableRow& values, bool deleted = false)
 {
     RawRecord record{{}, deleted};
-    for (const RawField &field : fields) {
+    for (const RawField& field : fields) {
         const auto found = values.find(field.name);
         record.values.push_back(found == values.end() ? std::string() : found->second);
     }
     return record;
 }
 
-TableRow lessonValues(const std::string &dia, const std::string &hora)
+TableRow lessonValues(const std::string& dia, const std::string& hora)
 {
     return {{"PROF", "ANA"}, {"ASIG", "MAT"}, {"DIA", dia},
             {"HORA", hora},  {"AULA", "A1"},  {"CODGRUPO", "1A"}};
@@ -38,7 +38,7 @@ struct SolucShape {
     DbfLevel level = DbfLevel::DBase3;
 };
 
-void PrintTo(const SolucShape &c, std::ostream *out)
+void PrintTo(const SolucShape& c, std::ostream* out)
 {
     *out << c.name;
 }
@@ -83,7 +83,7 @@ class SolucAsWritten : public testing::TestWithParam<SolucShape> {};
 
 TEST_P(SolucAsWritten, GivesTheSameLessons)
 {
-    const SolucShape &shape = GetParam();
+    const SolucShape& shape = GetParam();
     ImportFolder folder;
     folder.writeOneTeacherImport();
     writeRawTable(folder.work(), "SOLUC", shape.fields, shape.records, shape.level);
@@ -96,31 +96,31 @@ TEST_P(SolucAsWritten, GivesTheSameLessons)
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, SolucAsWritten, testing::ValuesIn(solucShapes()),
-                         [](const auto &tested) { return tested.param.name; });
+                         [](const auto& tested) { return tested.param.name; });
 
 // Runs the import expecting a tmq::Error; returns its text. Checks that
 // nothing was written and that no table is left locked.
-std::string failingImport(ImportFolder &folder)
+std::string failingImport(ImportFolder& folder)
 {
     std::string message;
     try {
         folder.runImport();
         ADD_FAILURE() << "no error";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         message = e.what();
     }
     EXPECT_EQ(folder.xmlFolderNames(), std::vector<std::string>{"horario.xml"});
-    for (const auto &[table, component] : importTableNames())
+    for (const auto& [table, component] : importTableNames())
         EXPECT_FALSE(isFileLocked(folder.work() / (table + ".DBF"))) << table << " left locked";
     return message;
 }
 
 TEST(SolucFields, MissingFieldIsNamedWithTheComponent)
 {
-    for (const RawField &missing : solucFields()) {
+    for (const RawField& missing : solucFields()) {
         SCOPED_TRACE(missing.name);
         std::vector<RawField> fields;
-        for (const RawField &field : solucFields())
+        for (const RawField& field : solucFields())
             if (field.name != missing.name)
                 fields.push_back(field);
         ImportFolder folder;
@@ -135,15 +135,15 @@ TEST(SolucFields, MissingFieldIsNamedWithTheComponent)
 TEST(SolucFields, ValueThatIsNoWholeNumberFails)
 {
     struct Case {
-        const char *name;
+        const char* name;
         std::vector<RawField> fields;
         TableRow values;
-        const char *shown;
+        const char* shown;
     };
     const std::vector<RawField> oneDecimal{{"PROF", 'C', 4},   {"ASIG", 'C', 4},
                                            {"DIA", 'N', 5, 1}, {"HORA", 'N', 3},
                                            {"AULA", 'C', 4},   {"CODGRUPO", 'C', 4}};
-    for (const Case &c :
+    for (const Case& c :
          {Case{"day as text", solucFields('C'), lessonValues("1.5", "1"), "1.5"},
           Case{"day with a fraction", oneDecimal, lessonValues("2.5", "1"), "2.5"},
           Case{"hour as text", solucFields('C'), lessonValues("1", "1.5"), "1.5"},
@@ -162,7 +162,7 @@ TEST(SolucFields, ValueThatIsNoWholeNumberFails)
 
 TEST(ImportTables, FirstMissingTableInOpeningOrderIsReported)
 {
-    const auto &tables = importTableNames();
+    const auto& tables = importTableNames();
     for (std::size_t first = 0; first < tables.size(); ++first) {
         SCOPED_TRACE(tables[first].first);
         ImportFolder folder;
@@ -179,7 +179,7 @@ TEST(ImportTables, FirstMissingTableInOpeningOrderIsReported)
 TEST(ImportTables, TableLockedByAnotherProgramFails)
 {
     for (const auto kind : {ForeignLock::Kind::Flock, ForeignLock::Kind::Fcntl}) {
-        for (const auto &[table, component] : importTableNames()) {
+        for (const auto& [table, component] : importTableNames()) {
             SCOPED_TRACE(table + (kind == ForeignLock::Kind::Flock ? " flock" : " fcntl"));
             ImportFolder folder;
             folder.writeOneTeacherImport();
@@ -189,13 +189,13 @@ TEST(ImportTables, TableLockedByAnotherProgramFails)
                 try {
                     folder.runImport();
                     ADD_FAILURE() << "no error";
-                } catch (const Error &e) {
+                } catch (const Error& e) {
                     message = e.what();
                 }
             }
             EXPECT_THAT(message, StartsWith(component + ":"));
             EXPECT_EQ(folder.xmlFolderNames(), std::vector<std::string>{"horario.xml"});
-            for (const auto &[other, ignored] : importTableNames())
+            for (const auto& [other, ignored] : importTableNames())
                 EXPECT_FALSE(isFileLocked(folder.work() / (other + ".DBF"))) << other;
         }
     }
@@ -206,7 +206,7 @@ TEST(ImportTables, AreReleasedAfterASuccessfulImport)
     ImportFolder folder;
     folder.writeOneTeacherImport();
     ASSERT_EQ(folder.runImport(), CommandResult::Completed);
-    for (const auto &[table, component] : importTableNames())
+    for (const auto& [table, component] : importTableNames())
         EXPECT_FALSE(isFileLocked(folder.work() / (table + ".DBF"))) << table;
 }
 

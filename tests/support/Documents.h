@@ -22,7 +22,7 @@ struct Catalogue {
 };
 
 // Escapes text for XML content or a double-quoted attribute.
-inline std::string xmlEscape(const std::string &text)
+inline std::string xmlEscape(const std::string& text)
 {
     std::string out;
     for (char c : text) {
@@ -47,12 +47,12 @@ inline std::string xmlEscape(const std::string &text)
 }
 
 // Items whose values are given by position.
-inline std::vector<Item> positional(const std::vector<std::vector<std::string>> &rows)
+inline std::vector<Item> positional(const std::vector<std::vector<std::string>>& rows)
 {
     std::vector<Item> items;
-    for (const auto &row : rows) {
+    for (const auto& row : rows) {
         Item item;
-        for (const auto &text : row)
+        for (const auto& text : row)
             item.push_back({text, std::nullopt});
         items.push_back(item);
     }
@@ -60,14 +60,14 @@ inline std::vector<Item> positional(const std::vector<std::vector<std::string>> 
 }
 
 // A UTF-8 exchange document: <SERVICIO><SALIDAS> with the catalogues in order.
-inline std::string exchangeDocument(const std::vector<Catalogue> &catalogues)
+inline std::string exchangeDocument(const std::vector<Catalogue>& catalogues)
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n <SALIDAS>\n";
-    for (const Catalogue &catalogue : catalogues) {
+    for (const Catalogue& catalogue : catalogues) {
         xml += "  <listasal seq=\"" + xmlEscape(catalogue.seq) + "\">\n";
-        for (const Item &item : catalogue.items) {
+        for (const Item& item : catalogue.items) {
             xml += "   <listasal>";
-            for (const Value &value : item) {
+            for (const Value& value : item) {
                 xml += "<salida";
                 if (value.dato)
                     xml += " dato=\"" + xmlEscape(*value.dato) + "\"";

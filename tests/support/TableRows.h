@@ -13,7 +13,7 @@ namespace tmq::test {
 using Row = std::map<std::string, std::string>;
 
 // Every visible row of a table, each field read as text and given in UTF-8.
-inline std::vector<Row> readRows(const std::filesystem::path &folder, const std::string &table)
+inline std::vector<Row> readRows(const std::filesystem::path& folder, const std::string& table)
 {
     DbfTable dbf;
     dbf.open(folder, table);
@@ -30,10 +30,10 @@ inline std::vector<Row> readRows(const std::filesystem::path &folder, const std:
 }
 
 // The values of one field over all rows.
-inline std::vector<std::string> column(const std::vector<Row> &rows, const std::string &field)
+inline std::vector<std::string> column(const std::vector<Row>& rows, const std::string& field)
 {
     std::vector<std::string> values;
-    for (const Row &row : rows)
+    for (const Row& row : rows)
         values.push_back(row.at(field));
     return values;
 }

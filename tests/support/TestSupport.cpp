@@ -21,7 +21,7 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string readFile(const std::filesystem::path &path)
+std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
@@ -29,7 +29,7 @@ std::string readFile(const std::filesystem::path &path)
     return out.str();
 }
 
-void writeFile(const std::filesystem::path &path, std::string_view content)
+void writeFile(const std::filesystem::path& path, std::string_view content)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));

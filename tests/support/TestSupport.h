@@ -12,17 +12,17 @@ class TempDir {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path &path() const { return path_; }
+    const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;
 };
 
-std::string readFile(const std::filesystem::path &path);
-void writeFile(const std::filesystem::path &path, std::string_view content);
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, std::string_view content);
 
 } // namespace tmq::test

@@ -44,7 +44,7 @@ enum class TeacherChoice {
 // the first time slot (DIASHORAST order) where neither its group nor its
 // teacher has one yet. The first assignment gets one lesson more, left
 // without a place (DIA 0). Returns the rows written, in record order.
-inline std::vector<Lesson> runTimetableStandIn(const std::filesystem::path &folder,
+inline std::vector<Lesson> runTimetableStandIn(const std::filesystem::path& folder,
                                                TeacherChoice choice = TeacherChoice::RoundRobin)
 {
     std::vector<std::string> teachers;
@@ -130,7 +130,7 @@ inline std::vector<Lesson> runTimetableStandIn(const std::filesystem::path &fold
                   {"AULA", FieldType::Text, 4},
                   {"CODGRUPO", FieldType::Text, 4}});
     soluc.open(folder, "SOLUC");
-    for (const Lesson &lesson : lessons) {
+    for (const Lesson& lesson : lessons) {
         soluc.append();
         soluc.setText("PROF", lesson.prof);
         soluc.setText("ASIG", lesson.asig);
@@ -166,18 +166,18 @@ enum class DbfLevel {
 };
 
 // The bytes of a table file holding exactly these fields and records.
-inline std::string dbfImage(const std::vector<RawField> &fields,
-                            const std::vector<RawRecord> &records,
+inline std::string dbfImage(const std::vector<RawField>& fields,
+                            const std::vector<RawRecord>& records,
                             DbfLevel level = DbfLevel::DBase3)
 {
-    const auto putLittleEndian = [](std::string &out, std::size_t at, std::uint32_t value,
+    const auto putLittleEndian = [](std::string& out, std::size_t at, std::uint32_t value,
                                     int bytes) {
         for (int i = 0; i < bytes; ++i)
             out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
     };
     const bool fox = level == DbfLevel::VisualFoxPro;
     std::size_t recordLength = 1;
-    for (const RawField &field : fields)
+    for (const RawField& field : fields)
         recordLength += static_cast<std::size_t>(field.width);
     const std::size_t headerLength = 32 + 32 * fields.size() + 1 + (fox ? 263 : 0);
 
@@ -193,7 +193,7 @@ inline std::string dbfImage(const std::vector<RawField> &fields,
 
     std::size_t offset = 1;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const RawField &field = fields[i];
+        const RawField& field = fields[i];
         const std::size_t at = 32 + 32 * i;
         out.replace(at, field.name.size(), field.name);
         out[at + 11] = field.type;
@@ -205,14 +205,14 @@ inline std::string dbfImage(const std::vector<RawField> &fields,
     }
     out[32 + 32 * fields.size()] = 0x0D;
 
-    for (const RawRecord &record : records) {
+    for (const RawRecord& record : records) {
         if (record.values.size() != fields.size())
             throw std::invalid_argument("dbfImage: one value per field");
         out += record.deleted ? '*' : ' ';
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const RawField &field = fields[i];
+            const RawField& field = fields[i];
             const auto width = static_cast<std::size_t>(field.width);
-            const std::string &value = record.values[i];
+            const std::string& value = record.values[i];
             if (field.type == 'I') {
                 std::string bytes(4, '\0');
                 if (!value.empty())
@@ -233,9 +233,9 @@ inline std::string dbfImage(const std::vector<RawField> &fields,
 }
 
 // Writes NAME.DBF in `folder` from dbfImage().
-inline void writeRawTable(const std::filesystem::path &folder, const std::string &name,
-                          const std::vector<RawField> &fields,
-                          const std::vector<RawRecord> &records, DbfLevel level = DbfLevel::DBase3)
+inline void writeRawTable(const std::filesystem::path& folder, const std::string& name,
+                          const std::vector<RawField>& fields,
+                          const std::vector<RawRecord>& records, DbfLevel level = DbfLevel::DBase3)
 {
     writeFile(folder / (name + ".DBF"), dbfImage(fields, records, level));
 }

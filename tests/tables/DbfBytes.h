@@ -51,13 +51,13 @@ inline std::string padLeft(std::string_view text, int width)
 // A whole table file. Each record is given with its deletion flag. Visual
 // FoxPro versions (0x30 to 0x32) get the 263-byte back link after the field
 // terminator; the record count may be given to differ from the records.
-inline std::string dbfBytes(unsigned char version, const std::vector<FieldBytes> &fields,
-                            const std::vector<std::string> &records, int recordCount = -1)
+inline std::string dbfBytes(unsigned char version, const std::vector<FieldBytes>& fields,
+                            const std::vector<std::string>& records, int recordCount = -1)
 {
     const bool visualFoxPro = version >= 0x30 && version <= 0x32;
     const std::size_t headerLength = 32 + 32 * fields.size() + 1 + (visualFoxPro ? 263 : 0);
     std::size_t recordLength = 1;
-    for (const FieldBytes &field : fields)
+    for (const FieldBytes& field : fields)
         recordLength += static_cast<std::size_t>(field.width);
     const auto count = recordCount >= 0 ? static_cast<std::uint32_t>(recordCount)
                                         : static_cast<std::uint32_t>(records.size());
@@ -72,7 +72,7 @@ inline std::string dbfBytes(unsigned char version, const std::vector<FieldBytes>
     bytes.replace(10, 2, littleEndian(recordLength, 2));
     bytes[29] = 0x03;
     int displacement = 1;
-    for (const FieldBytes &field : fields) {
+    for (const FieldBytes& field : fields) {
         std::string descriptor(32, '\0');
         descriptor.replace(0, field.name.size(), field.name);
         descriptor[11] = field.type;
@@ -85,7 +85,7 @@ inline std::string dbfBytes(unsigned char version, const std::vector<FieldBytes>
     bytes += '\x0D';
     if (visualFoxPro)
         bytes += std::string(263, '\0');
-    for (const std::string &record : records)
+    for (const std::string& record : records)
         bytes += record;
     return bytes + '\x1A';
 }

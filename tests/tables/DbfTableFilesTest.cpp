@@ -19,16 +19,16 @@ using namespace test;
 
 const std::string kTable = dbfBytes(0x03, {{"PROF", 'C', 4}}, {" ABCD"});
 
-std::vector<std::string> namesIn(const std::filesystem::path &folder)
+std::vector<std::string> namesIn(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::ranges::sort(names);
     return names;
 }
 
-class DbfTableLetterCase : public testing::TestWithParam<const char *> {
+class DbfTableLetterCase : public testing::TestWithParam<const char*> {
 protected:
     TempDir dir;
 };
@@ -36,7 +36,7 @@ protected:
 TEST_P(DbfTableLetterCase, TableIsOpenedWhateverTheCaseOfItsName)
 {
     writeFile(dir / GetParam(), kTable);
-    for (const char *asked : {"SOLUC", "soluc", "Soluc.dbf", "SOLUC.DBF"}) {
+    for (const char* asked : {"SOLUC", "soluc", "Soluc.dbf", "SOLUC.DBF"}) {
         SCOPED_TRACE(asked);
         DbfTable table;
         table.open(dir.path(), asked, Access::Exclusive);
@@ -72,7 +72,7 @@ class LockingProcess {
 public:
     enum class Kind { Flock, Fcntl };
 
-    LockingProcess(const std::filesystem::path &file, Kind kind)
+    LockingProcess(const std::filesystem::path& file, Kind kind)
     {
         int ready[2];
         if (pipe(ready) != 0 || pipe(release_) != 0)
@@ -110,8 +110,8 @@ public:
         waitpid(child_, &status, 0);
     }
 
-    LockingProcess(const LockingProcess &) = delete;
-    LockingProcess &operator=(const LockingProcess &) = delete;
+    LockingProcess(const LockingProcess&) = delete;
+    LockingProcess& operator=(const LockingProcess&) = delete;
 
 private:
     pid_t child_ = -1;
@@ -119,7 +119,7 @@ private:
 };
 
 // Whether another process can take a lock of `kind` on `file` right now.
-bool otherProcessCanLock(const std::filesystem::path &file, LockingProcess::Kind kind)
+bool otherProcessCanLock(const std::filesystem::path& file, LockingProcess::Kind kind)
 {
     const pid_t child = fork();
     if (child == 0) {
@@ -198,7 +198,7 @@ TEST_P(DbfTableLocks, ExclusiveOpenIsSeenByOtherProgramsUntilClosed)
 
 INSTANTIATE_TEST_SUITE_P(DbfTable, DbfTableLocks,
                          testing::Values(LockingProcess::Kind::Flock, LockingProcess::Kind::Fcntl),
-                         [](const testing::TestParamInfo<LockingProcess::Kind> &param) {
+                         [](const testing::TestParamInfo<LockingProcess::Kind>& param) {
                              return param.param == LockingProcess::Kind::Flock ? "flock" : "fcntl";
                          });
 
@@ -228,7 +228,7 @@ TEST(DbfTableReadOnly, ReadOnlyTableOpensExclusivelyForReading)
             table.append();
             try {
                 table.post();
-            } catch (const Error &error) {
+            } catch (const Error& error) {
                 _exit(std::string(error.what()).find("solo para lectura") != std::string::npos ? 0
                                                                                                : 4);
             }

@@ -35,8 +35,8 @@ public:
         std::setlocale(LC_ALL, saved_.c_str());
         unsetenv("LOCPATH");
     }
-    SpanishLocale(const SpanishLocale &) = delete;
-    SpanishLocale &operator=(const SpanishLocale &) = delete;
+    SpanishLocale(const SpanishLocale&) = delete;
+    SpanishLocale& operator=(const SpanishLocale&) = delete;
 
     bool active() const { return active_; }
 
@@ -71,11 +71,11 @@ protected:
             GTEST_SKIP() << "no Spanish locale installed and none could be built with localedef";
     }
 
-    static SpanishLocale *locale;
+    static SpanishLocale* locale;
     TempDir dir;
 };
 
-SpanishLocale *DbfTableSpanishLocale::locale = nullptr;
+SpanishLocale* DbfTableSpanishLocale::locale = nullptr;
 
 TEST_F(DbfTableSpanishLocale, NumbersAreWrittenAndReadWithAFullStop)
 {

@@ -16,7 +16,7 @@ class DbfTableRead : public testing::Test {
 protected:
     TempDir dir;
 
-    std::string write(std::string_view name, const std::string &bytes)
+    std::string write(std::string_view name, const std::string& bytes)
     {
         writeFile(dir / name, bytes);
         return (dir / name).string();
@@ -47,8 +47,8 @@ TEST_F(DbfTableRead, VisualFoxProTableWithBackLink)
     EXPECT_EQ(table.fieldName(6), "DAY");
 
     struct Expected {
-        const char *field;
-        const char *texts[3];
+        const char* field;
+        const char* texts[3];
     };
     const Expected expected[] = {{"NAME", {" Ana", "Bob", ""}},
                                  {"QTY", {"12", "-3", ""}},
@@ -57,7 +57,7 @@ TEST_F(DbfTableRead, VisualFoxProTableWithBackLink)
                                  {"PRICE", {"12.3456", "-3", "0.0005"}},
                                  {"OK", {"True", "False", ""}},
                                  {"DAY", {"20240131", "", ""}}};
-    for (const Expected &field : expected) {
+    for (const Expected& field : expected) {
         SCOPED_TRACE(field.field);
         int row = 0;
         for (table.first(); !table.eof(); table.next(), ++row)
@@ -168,7 +168,7 @@ TEST_F(DbfTableRead, TextKeepsLeadingBlanksAndBytesAndLosesTrailingBlanksAndNuls
 TEST_F(DbfTableRead, DeletedRowsAreInvisible)
 {
     std::vector<std::string> records;
-    for (const char *row : {"*A", " B", "*C", "*D", " E", "*F"})
+    for (const char* row : {"*A", " B", "*C", "*D", " E", "*F"})
         records.push_back(row);
     write("DEL.DBF", dbfBytes(0x03, {{"CODE", 'C', 1}}, records));
     DbfTable table;
@@ -191,7 +191,7 @@ TEST_F(DbfTableRead, DeletedRowsAreInvisible)
 TEST_F(DbfTableRead, FilterShowsExactlyEqualTextOnly)
 {
     std::vector<std::string> records;
-    for (const char *row : {" B ", " A ", " a ", " AA", "*A ", " A "})
+    for (const char* row : {" B ", " A ", " a ", " AA", "*A ", " A "})
         records.push_back(row);
     write("F.DBF", dbfBytes(0x03, {{"CODE", 'C', 2}}, records));
     DbfTable table;
@@ -275,10 +275,10 @@ TEST_F(DbfTableRead, EveryReadableVersionOpens)
 }
 
 struct BrokenCase {
-    const char *what;
+    const char* what;
     std::string bytes;
-    const char *messageStart; // followed by the quoted path
-    const char *messageEnd;
+    const char* messageStart; // followed by the quoted path
+    const char* messageEnd;
 };
 
 std::string withByte(std::string bytes, std::size_t at, char value)
@@ -334,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "sus campos"},
         BrokenCase{"no fields", withByte(kSound, 32, 0x0D), "La tabla ",
                    " no es válida: su cabecera no describe ningún campo"}),
-    [](const testing::TestParamInfo<BrokenCase> &param) {
+    [](const testing::TestParamInfo<BrokenCase>& param) {
         std::string name;
         for (const char c : std::string(param.param.what))
             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';

@@ -25,7 +25,7 @@ constexpr int kHoursAt = kAmountAt + 11;
 constexpr int kRecordLength = kHoursAt + 20;
 constexpr int kHeaderLength = 32 + 4 * 32 + 1;
 
-std::string recordBytes(const std::string &file, int record)
+std::string recordBytes(const std::string& file, int record)
 {
     return readFile(file).substr(static_cast<std::size_t>(kHeaderLength + record * kRecordLength),
                                  kRecordLength);
@@ -109,7 +109,7 @@ TEST_F(DbfTableWrite, FileIsNamedWithUpperCaseExtensionAndNoCodePageFile)
 {
     table.close();
     std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"ASIGT.DBF"});
 }
@@ -123,7 +123,7 @@ TEST(DbfTableCreate, ReplacesTheTableInAnyLetterCase)
     table.create(dir.path(), "ASIGT.DBF", kLayout);
     table.close();
     std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"ASIGT.DBF"});
     table.open(dir.path(), "asigt");
@@ -142,9 +142,9 @@ TEST(DbfTableCreate, MissingFolderIsNamedWithTheReason)
 }
 
 struct TextCase {
-    const char *assigned;
-    const char *stored; // the field's 4 bytes
-    const char *read;
+    const char* assigned;
+    const char* stored; // the field's 4 bytes
+    const char* read;
 };
 
 class DbfTableTextRoundTrip : public DbfTableWrite, public testing::WithParamInterface<TextCase> {};
@@ -169,10 +169,10 @@ INSTANTIATE_TEST_SUITE_P(DbfTable, DbfTableTextRoundTrip,
                                          TextCase{"\xE1\x80", "\xE1\x80  ", "\xE1\x80"}));
 
 struct NumberCase {
-    const char *field;
+    const char* field;
     double assigned;
-    const char *stored;
-    const char *text;
+    const char* stored;
+    const char* text;
     double value;
 };
 
@@ -181,7 +181,7 @@ class DbfTableNumberRoundTrip : public DbfTableWrite,
 
 TEST_P(DbfTableNumberRoundTrip, StoresRightAlignedWithTheFieldsDecimals)
 {
-    const NumberCase &c = GetParam();
+    const NumberCase& c = GetParam();
     const bool isInteger = std::string_view(c.field) == "AMOUNT";
     table.append();
     table.setFloat(c.field, c.assigned);
@@ -217,7 +217,7 @@ TEST_F(DbfTableWrite, UnassignedNumbersAreBlankAndReadAsZero)
     EXPECT_EQ(record[0], ' ');
     EXPECT_EQ(record.substr(kAmountAt), std::string(31, ' '));
     table.open(dir.path(), "ASIGT");
-    for (const char *field : {"AMOUNT", "HOURS"}) {
+    for (const char* field : {"AMOUNT", "HOURS"}) {
         SCOPED_TRACE(field);
         EXPECT_EQ(table.asText(field), "");
         EXPECT_EQ(table.asInteger(field), 0);
@@ -254,7 +254,7 @@ TEST_F(DbfTableWrite, NumberTooWideForItsFieldIsRefused)
 
 TEST_F(DbfTableWrite, RowsAreAddedInOrderAndTheCursorStandsOnTheNewOne)
 {
-    for (const char *code : {"A", "B", "C"}) {
+    for (const char* code : {"A", "B", "C"}) {
         table.append();
         table.setText("CODE", code);
         table.post();

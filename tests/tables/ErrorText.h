@@ -10,11 +10,11 @@ namespace tmq::test {
 
 // The text of the tmq::Error that `action` throws; a test failure when it
 // throws none.
-template <typename Action> std::string errorText(Action &&action)
+template <typename Action> std::string errorText(Action&& action)
 {
     try {
         action();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         return error.what();
     }
     ADD_FAILURE() << "no error was thrown";

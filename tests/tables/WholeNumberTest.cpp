@@ -9,7 +9,7 @@ namespace tmq {
 namespace {
 
 struct Spelled {
-    const char *text;
+    const char* text;
     int value;
 };
 
@@ -31,8 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Spelled{"-0x80000000", INT_MIN}));
 
 struct Refused {
-    const char *text;
-    const char *quoted; // as the message gives it, in UTF-8
+    const char* text;
+    const char* quoted; // as the message gives it, in UTF-8
 };
 
 class WholeNumberInvalid : public testing::TestWithParam<Refused> {};
@@ -43,7 +43,7 @@ TEST_P(WholeNumberInvalid, IsRefused)
     try {
         parseWholeNumber(GetParam().text);
         FAIL() << "accepted '" << GetParam().text << "'";
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(error.what(),
                   "'" + std::string(GetParam().quoted) + "' no es un valor entero válido");
     }
@@ -52,7 +52,7 @@ TEST_P(WholeNumberInvalid, IsRefused)
 std::vector<Refused> refusedTexts()
 {
     std::vector<Refused> refused{{"\xE1", "\xC3\xA1"}};
-    for (const char *text : {"",
+    for (const char* text : {"",
                              " ",
                              "+",
                              "-",

@@ -11,12 +11,12 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 // Every item of the catalogue with its values, as the tables would get them.
-Rows readCatalogue(const XmlDocument &doc, std::string_view seq)
+Rows readCatalogue(const XmlDocument& doc, std::string_view seq)
 {
     Rows rows;
-    for (const XmlElement &item : catalogueItems(doc, seq)) {
+    for (const XmlElement& item : catalogueItems(doc, seq)) {
         std::vector<std::string> row;
-        for (const XmlElement &value : valueElements(doc, item))
+        for (const XmlElement& value : valueElements(doc, item))
             row.push_back(readValue(value));
         rows.push_back(row);
     }
@@ -24,17 +24,17 @@ Rows readCatalogue(const XmlDocument &doc, std::string_view seq)
 }
 
 struct Catalogue {
-    const char *what;
+    const char* what;
     std::string document;
     Rows rows; // of catalogue MATERIAS
 };
 
-void PrintTo(const Catalogue &catalogue, std::ostream *out)
+void PrintTo(const Catalogue& catalogue, std::ostream* out)
 {
     *out << catalogue.what;
 }
 
-std::string envelope(const std::string &outputs)
+std::string envelope(const std::string& outputs)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO><ENTRADAS/><SALIDAS>" + outputs +
            "</SALIDAS></SERVICIO>";

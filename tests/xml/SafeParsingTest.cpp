@@ -18,7 +18,7 @@ using test::writeFile;
 const std::string secrets[] = {"SECRETO-TXT", "SECRETO-DTD", "SECRETO-ATRIBUTO", "root:"};
 
 // Puts the fixture in a fresh folder beside the files it tries to read.
-fs::path placeBesideSecrets(const TempDir &dir, const std::string &fixture)
+fs::path placeBesideSecrets(const TempDir& dir, const std::string& fixture)
 {
     writeFile(dir / "secreto.txt", "SECRETO-TXT");
     writeFile(dir / "secreto.dtd", "<!ENTITY robo \"SECRETO-DTD\">\n"
@@ -28,13 +28,13 @@ fs::path placeBesideSecrets(const TempDir &dir, const std::string &fixture)
     return path;
 }
 
-void expectNoSecret(const std::string &text)
+void expectNoSecret(const std::string& text)
 {
-    for (const std::string &secret : secrets)
+    for (const std::string& secret : secrets)
         EXPECT_EQ(text.find(secret), std::string::npos) << secret << " in: " << text;
 }
 
-class DocumentDeclaringEntities : public testing::TestWithParam<const char *> {};
+class DocumentDeclaringEntities : public testing::TestWithParam<const char*> {};
 
 TEST_P(DocumentDeclaringEntities, IsRefusedWithoutReadingAnything)
 {
@@ -43,7 +43,7 @@ TEST_P(DocumentDeclaringEntities, IsRefusedWithoutReadingAnything)
     try {
         XmlDocument::load(path.string());
         FAIL() << "the document was accepted";
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         const std::string message = error.what();
         EXPECT_NE(message.find("'" + path.string() + "'"), std::string::npos) << message;
         EXPECT_NE(message.find("entidades"), std::string::npos) << message;
@@ -92,7 +92,7 @@ TEST(SafeParsing, DoctypeWithoutEntitiesIsAccepted)
 }
 
 struct Malformed {
-    const char *what;
+    const char* what;
     std::string content;
     std::string where; // "(línea L, columna C)" or empty when the parser gives none
     std::string reason;
@@ -128,7 +128,7 @@ const Malformed malformed[] = {
      "la declaración <?xml ...?> no está al principio del archivo"},
 };
 
-void PrintTo(const Malformed &document, std::ostream *out)
+void PrintTo(const Malformed& document, std::ostream* out)
 {
     *out << document.what;
 }
@@ -143,7 +143,7 @@ TEST_P(MalformedDocument, ErrorNamesFileLineColumnAndReason)
     try {
         XmlDocument::load(path.string());
         FAIL() << "the document was accepted";
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         std::string expected = "El archivo '" + path.string() + "' no es un documento XML válido";
         if (!GetParam().where.empty())
             expected += " " + GetParam().where;
@@ -163,14 +163,14 @@ TEST(SafeParsing, UnreadableFilesAreNamedWithTheSystemReason)
     try {
         XmlDocument::load(missing);
         FAIL();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "No se puede abrir el archivo '" + missing +
                                                  "': no existe el archivo o la carpeta");
     }
     try {
         XmlDocument::load(dir.path().string());
         FAIL();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()),
                   "No se puede leer el archivo '" + dir.path().string() + "': es una carpeta");
     }

@@ -8,7 +8,7 @@
 namespace tmq {
 namespace {
 
-const char *const school = R"(<?xml version="1.0" encoding="UTF-8"?>
+const char* const school = R"(<?xml version="1.0" encoding="UTF-8"?>
 <SERVICIO modulo="HORARIOS">
   <ENTRADAS>
     <entrada dato="C_ANNO">2026</entrada>
@@ -22,10 +22,10 @@ const char *const school = R"(<?xml version="1.0" encoding="UTF-8"?>
 </SERVICIO>
 )";
 
-std::vector<std::string> texts(const std::vector<XmlElement> &elements)
+std::vector<std::string> texts(const std::vector<XmlElement>& elements)
 {
     std::vector<std::string> result;
-    for (const XmlElement &element : elements)
+    for (const XmlElement& element : elements)
         result.push_back(element.text());
     return result;
 }
@@ -71,7 +71,7 @@ TEST(XmlDocument, RemovingWhatIsNotAChildThrows)
     try {
         doc->removeChild(root, missing);
         FAIL();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()),
                   "No se puede quitar un elemento del documento 'centro.xml': no se encontró el "
                   "elemento");
@@ -137,7 +137,7 @@ TEST(XmlDocument, SavingKeepsWhatWasReadAsItWas)
     const std::string compact = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                 "<SERVICIO><SALIDAS><listasal seq=\"A\"><listasal><salida>1"
                                 "</salida></listasal></listasal></SALIDAS></SERVICIO>\n";
-    for (const std::string &original : {indented, compact}) {
+    for (const std::string& original : {indented, compact}) {
         const auto doc = XmlDocument::parse(original, "centro.xml");
         EXPECT_EQ(doc->serialize(), original);
 

@@ -23,7 +23,7 @@ std::string utf16(std::string_view ascii, bool bigEndian)
 
 // "<a x='Núñez €'>Núñez €</a>" spelled out in UTF-16, with "Núñez €" given
 // as its code units.
-std::string utf16Document(const std::string &encodingName, bool bigEndian, bool bom)
+std::string utf16Document(const std::string& encodingName, bool bigEndian, bool bom)
 {
     const std::string text = bigEndian ? std::string("\0N\0\xFA\0\xF1\0e\0z\0 \x20\xAC", 14)
                                        : std::string("N\0\xFA\0\xF1\0e\0z\0 \0\xAC\x20", 14);
@@ -34,13 +34,13 @@ std::string utf16Document(const std::string &encodingName, bool bigEndian, bool 
 }
 
 struct Encoded {
-    const char *what;
+    const char* what;
     std::string content;
     std::string declared;
     std::string text; // of the root and of its attribute x, in UTF-8
 };
 
-void PrintTo(const Encoded &encoded, std::ostream *out)
+void PrintTo(const Encoded& encoded, std::ostream* out)
 {
     *out << encoded.what;
 }
@@ -70,7 +70,7 @@ class EncodedDocument : public testing::TestWithParam<Encoded> {};
 
 TEST_P(EncodedDocument, LoadsAndSavesInItsOwnEncoding)
 {
-    const Encoded &encoded = GetParam();
+    const Encoded& encoded = GetParam();
     const auto doc = XmlDocument::parse(encoded.content, "codificado.xml");
     EXPECT_EQ(doc->declaredEncoding(), encoded.declared);
     EXPECT_EQ(doc->documentElement().text(), encoded.text);

@@ -21,11 +21,11 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-const char *const document =
+const char* const document =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>nuevo</SERVICIO>\n";
-const char *const older = "contenido anterior";
+const char* const older = "contenido anterior";
 
-std::size_t entriesIn(const fs::path &folder)
+std::size_t entriesIn(const fs::path& folder)
 {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
@@ -57,7 +57,7 @@ TEST(XmlSave, FolderThatDoesNotExistIsReported)
     try {
         doc->save(target);
         FAIL();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "No se puede guardar el archivo '" + target +
                                                  "': no existe el archivo o la carpeta");
     }
@@ -73,7 +73,7 @@ TEST(XmlSave, FailedRenameLeavesNoTemporaryFile)
     try {
         doc->save(target.string());
         FAIL();
-    } catch (const Error &error) {
+    } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what())
                       .rfind("No se puede guardar el archivo '" + target.string() + "': ", 0),
                   0u)
@@ -86,7 +86,7 @@ TEST(XmlSave, FailedRenameLeavesNoTemporaryFile)
 // Runs `save` in a child process prepared by `prepare`, and returns its exit
 // code: 0 when the save threw the expected error.
 template <typename Prepare>
-int saveInChild(const XmlDocument &doc, const fs::path &target, const std::string &expected,
+int saveInChild(const XmlDocument& doc, const fs::path& target, const std::string& expected,
                 Prepare prepare)
 {
     const pid_t child = ::fork();
@@ -95,7 +95,7 @@ int saveInChild(const XmlDocument &doc, const fs::path &target, const std::strin
             ::_exit(3);
         try {
             doc.save(target.string());
-        } catch (const Error &error) {
+        } catch (const Error& error) {
             ::_exit(std::string(error.what()).rfind(expected, 0) == 0 ? 0 : 2);
         }
         ::_exit(1);
