@@ -15,6 +15,7 @@ packages=(
   python3 python3-dbfread
   util-linux
   locales
+  dpkg-dev file
 )
 
 missing=()
@@ -26,14 +27,21 @@ done
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    if [ ${#missing[@]} -gt 0 ]; then
+      echo "Faltan paquetes (${missing[*]}) y no hay sudo: ejecute esta orden como root." >&2
+      exit 1
+    fi
+  fi
   sudo="sudo"
 fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Instalando: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # env passes the setting through sudo, which clears the environment.
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    -o DPkg::Lock::Timeout=900 "${missing[@]}"
 fi
 
 # The tests check that numbers stay right under a Spanish locale, which
