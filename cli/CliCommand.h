@@ -1,21 +1,35 @@
 #pragma once
 
-#include "core/CommandFrame.h"
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace tmq::cli {
 
+// Exit codes of transmirtavquelmar-cli.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFileMissing = 1;
+inline constexpr int kExitError = 2;
+
+// What the command line asked for, options already read.
+struct CliArguments {
+    std::vector<std::string> operands; // after the command's name
+    std::filesystem::path folder;      // the working folder
+    bool verbose = false;
+};
+
 // One subcommand of transmirtavquelmar-cli.
 struct CliCommand {
     std::string name;
+    std::string operands; // as shown in the usage, such as "ARCHIVO.xml"
+    std::size_t operandCount = 0;
     std::string summary;
-    CommandResult (*run)(UserInterface&, Session&, const std::filesystem::path& workingFolder);
+    // Runs the command and returns the exit code; errors propagate.
+    int (*run)(const CliArguments&);
 };
 
 CliCommand exportCommand();
 CliCommand importCommand();
+CliCommand demoTimetableCommand();
 
 } // namespace tmq::cli

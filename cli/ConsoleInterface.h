@@ -2,27 +2,39 @@
 
 #include "core/UserInterface.h"
 
+#include <iostream>
 #include <optional>
 #include <string>
 
 namespace tmq::cli {
 
+// Report lines go to standard output, before the final message.
+class ConsoleReport : public Report {
+public:
+    bool wanted() const override { return true; }
+    void line(const std::string& text) override { std::cout << text << "\n"; }
+};
+
 // The command line's answer to the user-interface operations: the file is
 // the one named on the command line, there is no pointer to show, and the
-// message is kept for main() to print where it belongs.
+// message is kept for the command to print where it belongs. With
+// --verbose the report is printed as it comes.
 class ConsoleInterface : public UserInterface {
 public:
-    explicit ConsoleInterface(std::string file) : file_(std::move(file)) {}
+    ConsoleInterface(std::string file, bool verbose) : file_(std::move(file)), verbose_(verbose) {}
 
     std::optional<std::string> chooseXmlFile() override { return file_; }
     void setBusy(bool) override {}
     void showMessage(const std::string& text) override { message_ = text; }
+    Report& report() override { return verbose_ ? consoleReport_ : silentReport(); }
 
     const std::string& message() const { return message_; }
 
 private:
     std::string file_;
+    bool verbose_;
     std::string message_;
+    ConsoleReport consoleReport_;
 };
 
 } // namespace tmq::cli

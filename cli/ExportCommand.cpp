@@ -1,14 +1,16 @@
 #include "export/ExportCommand.h"
-#include "cli/CliCommand.h"
+#include "cli/DocumentCommand.h"
 
 namespace tmq::cli {
 
 CliCommand exportCommand()
 {
-    return {"export",
+    return {"export", "ARCHIVO.xml", 1,
             "Lee los catálogos del documento XML y escribe las seis tablas dBASE\n"
             "    (ASIGNOMT, PROFT, AULAT, GRUPOST, ASIGT, DIASHORAST) en la carpeta.",
-            &runExportCommand};
+            [](const CliArguments& arguments) {
+                return runDocumentCommand(arguments, &runExportCommand);
+            }};
 }
 
 } // namespace tmq::cli

@@ -1,30 +1,38 @@
-// transmirtavquelmar-cli: the export and import commands without the window.
+// transmirtavquelmar-cli: the export and import commands without the window,
+// and a stand-in timetable to try them with.
 #include "cli/CliCommand.h"
-#include "cli/ConsoleInterface.h"
-#include "core/Error.h"
 #include "core/WorkingFolder.h"
 
-#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string_view>
 
 namespace {
 
-constexpr int kExitFileMissing = 1;
-constexpr int kExitError = 2;
+using tmq::cli::CliCommand;
+
+const std::vector<CliCommand>& commands()
+{
+    static const std::vector<CliCommand> all{tmq::cli::exportCommand(), tmq::cli::importCommand(),
+                                             tmq::cli::demoTimetableCommand()};
+    return all;
+}
 
 void printUsage(std::ostream& out)
 {
-    out << "Uso: transmirtavquelmar-cli COMANDO ARCHIVO.xml [--dir CARPETA]\n\n"
+    out << "Uso: transmirtavquelmar-cli COMANDO [ARCHIVO.xml] [--dir CARPETA] [--verbose]\n\n"
            "Comandos:\n";
-    for (const auto& command : {tmq::cli::exportCommand(), tmq::cli::importCommand()})
-        out << "  " << command.name << " ARCHIVO.xml [--dir CARPETA]\n    " << command.summary
-            << "\n";
+    for (const CliCommand& command : commands())
+        out << "  " << command.name << (command.operands.empty() ? "" : " " + command.operands)
+            << " [--dir CARPETA]\n    " << command.summary << "\n";
     out << "\nOpciones:\n"
            "  --dir CARPETA  carpeta de trabajo de las tablas (por omisión "
         << tmq::defaultWorkingFolder().string()
-        << ")\n"
+        << ";\n"
+           "                 el programa nunca la crea)\n"
+           "  --verbose      export e import cuentan los registros y actividades escritos y\n"
+           "                 lo que no pasa: elementos pasados por alto y su motivo, códigos\n"
+           "                 de SOLUC que no están en su tabla\n"
            "  --help         muestra esta ayuda\n\n"
            "Al terminar bien escribe el mensaje final en la salida estándar y sale con 0;\n"
            "\"No existe archivo\" sale con 1; cualquier otro error, con 2.\n";
@@ -34,63 +42,54 @@ int usageError(const std::string& text)
 {
     std::cerr << "transmirtavquelmar-cli: " << text << "\n"
               << "Pruebe 'transmirtavquelmar-cli --help'.\n";
-    return kExitError;
+    return tmq::cli::kExitError;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::optional<tmq::cli::CliCommand> command;
-    std::optional<std::string> file;
-    std::filesystem::path folder = tmq::defaultWorkingFolder();
+    std::optional<CliCommand> command;
+    tmq::cli::CliArguments arguments;
+    arguments.folder = tmq::defaultWorkingFolder();
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             printUsage(std::cout);
-            return 0;
+            return tmq::cli::kExitDone;
         }
         if (arg == "--dir") {
             if (++i >= argc)
                 return usageError("falta la carpeta tras --dir");
-            folder = argv[i];
+            arguments.folder = argv[i];
         } else if (arg.starts_with("--dir=")) {
-            folder = std::string(arg.substr(6));
+            arguments.folder = std::string(arg.substr(6));
+        } else if (arg == "--verbose" || arg == "-v") {
+            arguments.verbose = true;
         } else if (arg.starts_with("-") && arg != "-") {
             return usageError("opción desconocida '" + std::string(arg) + "'");
         } else if (!command) {
-            for (auto candidate : {tmq::cli::exportCommand(), tmq::cli::importCommand()})
+            for (const CliCommand& candidate : commands())
                 if (candidate.name == arg)
                     command = candidate;
             if (!command)
                 return usageError("comando desconocido '" + std::string(arg) + "'");
-        } else if (!file) {
-            file = std::string(arg);
+        } else if (arguments.operands.size() < command->operandCount) {
+            arguments.operands.emplace_back(arg);
         } else {
             return usageError("sobra el argumento '" + std::string(arg) + "'");
         }
     }
     if (!command)
-        return usageError("falta el comando (export o import)");
-    if (!file)
+        return usageError("falta el comando (export, import o demo-timetable)");
+    if (arguments.operands.size() < command->operandCount)
         return usageError("falta el archivo XML");
 
-    // The result file is built from the full path, as the window's dialog gives it.
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(*file, ec);
-    tmq::cli::ConsoleInterface ui(ec ? *file : absolute.string());
-    tmq::Session session;
     try {
-        const tmq::CommandResult result = command->run(ui, session, folder);
-        if (result == tmq::CommandResult::FileMissing) {
-            std::cerr << ui.message() << "\n";
-            return kExitFileMissing;
-        }
-        std::cout << ui.message() << "\n";
-        return 0;
+        return command->run(arguments);
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
-        return kExitError;
+        return tmq::cli::kExitError;
     }
 }

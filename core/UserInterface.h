@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Report.h"
+
 #include <optional>
 #include <string>
 
@@ -19,6 +21,10 @@ public:
 
     // Shows an information message (UTF-8) and waits until it is closed.
     virtual void showMessage(const std::string& text) = 0;
+
+    // Where the command tells what it wrote and passed over; by default
+    // nobody hears it.
+    virtual Report& report() { return silentReport(); }
 };
 
 } // namespace tmq

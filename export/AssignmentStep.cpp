@@ -17,12 +17,13 @@ std::string sessionsText(double hours)
     return std::string(static_cast<std::size_t>(n < 1 ? 1 : n), '1');
 }
 
-void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder)
+void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
 {
     DbfTable table;
     recreateStepTable(table, folder, "ASIGT", asigtLayout());
+    std::size_t written = 0;
 
-    forEachItem(doc, "ASIGNATURAS", kLeastValueCount, [&](const std::vector<XmlElement>& values) {
+    forEachItem(doc, "ASIGNATURAS", kLeastValueCount, report, [&](const std::vector<XmlElement>& values) {
         const std::string casig = valueAt(values, 0);
         const std::string cgrup = valueAt(values, 1);
         const std::string caula = valueAt(values, 2);
@@ -51,8 +52,10 @@ void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& fo
             table.setFloat("HORAS", 1.0);
         table.setText("SESIONES", sessionsText(table.asFloat("HORAS")));
         table.post();
+        ++written;
     });
     table.close();
+    reportRecords(report, "ASIGT", written);
 }
 
 } // namespace tmq

@@ -4,14 +4,15 @@
 
 namespace tmq {
 
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder)
+void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
+                    Report& report)
 {
-    ExportarMaterias(doc, workingFolder);
-    ExportarProfesores(doc, workingFolder);
-    ExportarAulas(doc, workingFolder);
-    ExportarGrupos(doc, workingFolder);
-    ExportarAsignaturas(doc, workingFolder);
-    ExportarTramos(doc, workingFolder);
+    ExportarMaterias(doc, workingFolder, report);
+    ExportarProfesores(doc, workingFolder, report);
+    ExportarAulas(doc, workingFolder, report);
+    ExportarGrupos(doc, workingFolder, report);
+    ExportarAsignaturas(doc, workingFolder, report);
+    ExportarTramos(doc, workingFolder, report);
 }
 
 CommandResult runExportCommand(UserInterface& ui, Session& session,
@@ -20,7 +21,9 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
     CommandSteps steps;
     steps.busyBeforeLoad = false;
     steps.doneMessage = kExportDoneMessage;
-    steps.run = [&workingFolder](Session& s) { exportDocument(*s.document, workingFolder); };
+    steps.run = [&workingFolder, &ui](Session& s) {
+        exportDocument(*s.document, workingFolder, ui.report());
+    };
     return runCommand(ui, session, steps);
 }
 

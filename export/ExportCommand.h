@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CommandFrame.h"
+#include "core/Report.h"
 #include "xml/XmlDocument.h"
 
 #include <filesystem>
@@ -14,6 +15,8 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder);
 
 // The six steps in their order, each writing one table of `workingFolder`.
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder);
+// The report hears of the records written and the items passed over.
+void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
+                    Report& report = silentReport());
 
 } // namespace tmq

@@ -46,12 +46,14 @@ std::string weekdayNumber(std::string_view slotName)
 
 } // namespace
 
-void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder)
+void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
 {
     DbfTable table;
     recreateStepTable(table, folder, "DIASHORAST", diashorastLayout());
+    std::size_t written = 0;
 
-    forEachItem(doc, "TRAMOS", 0, [&](const std::vector<XmlElement>& values) {
+    // Every item gives a record here, so the count is the item's number.
+    forEachItem(doc, "TRAMOS", 0, report, [&](const std::vector<XmlElement>& values) {
         TimeSlot slot;
         for (const XmlElement& value : values) {
             const std::optional<std::string> dato = value.attribute("dato");
@@ -60,6 +62,11 @@ void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder)
             if (std::string* text = slot.textNamed(utf8ToCp1252(*dato)))
                 *text = readValue(value);
         }
+
+        if (slot.name.empty() && report.wanted())
+            report.line("TRAMOS, elemento " + std::to_string(written + 1) +
+                        ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
+                        "la importación no podrá encontrarlo");
 
         table.append();
         table.setText("DIHO", slot.name);
@@ -70,8 +77,10 @@ void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder)
         table.setText("HORAHASTA", slot.end);
         table.setText("MINUTOS", slot.minutes);
         table.post();
+        ++written;
     });
     table.close();
+    reportRecords(report, "DIASHORAST", written);
 }
 
 } // namespace tmq

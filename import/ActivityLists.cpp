@@ -1,7 +1,11 @@
 #include "import/ActivityLists.h"
 
+#include "core/Cp1252.h"
 #include "import/RowIndex.h"
 #include "xml/Envelope.h"
+
+#include <map>
+#include <set>
 
 namespace tmq {
 
@@ -21,8 +25,8 @@ constexpr const char* kDefaultActivity = "G439";
 
 class ActivityWriter {
 public:
-    ActivityWriter(XmlDocument& doc, ImportTables& tables)
-        : doc_(doc), tables_(tables), subjects_(tables.nomAsg, "COD"),
+    ActivityWriter(XmlDocument& doc, ImportTables& tables, Report& report)
+        : doc_(doc), tables_(tables), report_(report), subjects_(tables.nomAsg, "COD"),
           slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
           groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
     {
@@ -41,14 +45,29 @@ public:
             appendValue(doc_, employee, "F_TOMAPOS", tomaPos);
 
             const std::string teacherKey = teachers.asText("ABREV");
+            teacher_ = "profesor '" + cp1252ToUtf8(teacherKey) + "'";
             int activityNumber = 1;
             for (int row : lessons_.rowsFor(teacherKey)) {
                 tables_.soluc.moveTo(row);
-                if (tables_.soluc.asInteger("DIA") == 0)
+                if (tables_.soluc.asInteger("DIA") == 0) {
+                    tell(teacher_ + ": fila " + std::to_string(row + 1) +
+                         " de SOLUC con DIA 0 (sin colocar): pasada por alto");
                     continue;
+                }
                 writeActivity(employee, activityNumber++);
             }
+            if (report_.wanted()) {
+                const int written = activityNumber - 1;
+                teacherKeys_.insert(teacherKey);
+                activityCount_ += static_cast<std::size_t>(written);
+                report_.line("EMPLEADO_" + std::to_string(employeeNumber - 1) + ": " + teacher_ +
+                             " (X_EMPLEADO '" + cp1252ToUtf8(empleado) + "'), " +
+                             std::to_string(written) +
+                             (written == 1 ? " actividad escrita" : " actividades escritas"));
+            }
         }
+        if (report_.wanted())
+            reportLessonsWithoutTeacher(employeeNumber - 1);
     }
 
 private:
@@ -59,9 +78,13 @@ private:
         DbfTable& lesson = tables_.soluc;
         XmlElement activity = appendList(doc_, employee, "ACTIVIDAD_" + std::to_string(number));
 
+        activity_ = teacher_ + ", ACTIVIDAD_" + std::to_string(number);
         std::string subjectCode;
-        if (subjects_.moveToFirst(lesson.asText("ASIG")))
+        const std::string subjectKey = lesson.asText("ASIG");
+        if (subjects_.moveToFirst(subjectKey))
             subjectCode = tables_.nomAsg.asText("MATERIA");
+        else
+            tellMissing("la asignatura", subjectKey, "ASIGNOMT (COD)");
         appendValue(doc_, activity, "X_ACTIVIDAD",
                     !subjectCode.empty() && subjectCode.front() == 'G' ? subjectCode
                                                                        : kDefaultActivity);
@@ -73,25 +96,71 @@ private:
         if (slots_.moveToFirst(slotKey)) {
             slotCode = tables_.tramos.asText("CODDIHO");
             weekdayNumber = tables_.tramos.asText("DIA");
+        } else {
+            tellMissing("el tramo", slotKey, "DIASHORAST (DIHO)");
         }
         appendValue(doc_, activity, "N_DIASEMANA", weekdayNumber);
         appendValue(doc_, activity, "X_TRAMO", slotCode);
 
         std::string room;
-        if (rooms_.moveToFirst(lesson.asText("AULA")))
+        const std::string roomKey = lesson.asText("AULA");
+        if (rooms_.moveToFirst(roomKey))
             room = tables_.aulas.asText("DEPCENTRO");
+        else
+            tellMissing("el aula", roomKey, "AULAT (ABREV)");
         appendValue(doc_, activity, "X_DEPCENTRO", room);
 
         std::string unit;
-        if (groups_.moveToFirst(lesson.asText("CODGRUPO")))
+        const std::string groupKey = lesson.asText("CODGRUPO");
+        if (groups_.moveToFirst(groupKey))
             unit = tables_.grupos.asText("UNIDAD");
+        else
+            tellMissing("el grupo", groupKey, "GRUPOST (ABREV)");
         appendValue(doc_, activity, "X_UNIDAD", unit);
 
         appendValue(doc_, activity, "X_MATERIAOMC", subjectCode);
     }
 
+    void tell(const std::string& line)
+    {
+        if (report_.wanted())
+            report_.line(line);
+    }
+
+    // A code of SOLUC that its lookup table lacks: the value is written empty.
+    void tellMissing(const char* what, const std::string& key, const char* table)
+    {
+        tell(activity_ + ": " + what + " '" + cp1252ToUtf8(key) + "' de SOLUC no está en " +
+             table + "; su valor queda vacío");
+    }
+
+    // The rows of SOLUC whose PROF is no teacher of PROFT never reach the
+    // result; say how many there are for each such code.
+    void reportLessonsWithoutTeacher(int teachers)
+    {
+        std::map<std::string, int> orphans;
+        DbfTable& soluc = tables_.soluc;
+        soluc.clearFilter();
+        for (soluc.first(); !soluc.eof(); soluc.next())
+            if (const std::string prof = soluc.asText("PROF"); !teacherKeys_.count(prof))
+                ++orphans[prof];
+        for (const auto& [prof, rows] : orphans)
+            report_.line("SOLUC: " + std::to_string(rows) + (rows == 1 ? " fila" : " filas") +
+                         " del profesor '" + cp1252ToUtf8(prof) +
+                         "', que no está en PROFT: no pasan al resultado");
+        report_.line("Resultado: " + std::to_string(teachers) +
+                     (teachers == 1 ? " profesor, " : " profesores, ") +
+                     std::to_string(activityCount_) +
+                     (activityCount_ == 1 ? " actividad" : " actividades"));
+    }
+
     XmlDocument& doc_;
     ImportTables& tables_;
+    Report& report_;
+    std::string teacher_;
+    std::string activity_;
+    std::set<std::string> teacherKeys_;
+    std::size_t activityCount_ = 0;
     FirstRowIndex subjects_;
     FirstRowIndex slots_;
     FirstRowIndex rooms_;
@@ -101,9 +170,10 @@ private:
 
 } // namespace
 
-void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables)
+void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables,
+                         Report& report)
 {
-    ActivityWriter(doc, tables).writeTeachers(section);
+    ActivityWriter(doc, tables, report).writeTeachers(section);
 }
 
 } // namespace tmq

@@ -26,7 +26,8 @@ void appendErrorBlock(XmlDocument& doc, XmlElement section)
 } // namespace
 
 void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath)
+                     const std::string& sourceName, const std::string& resultPath,
+                     Report& report)
 {
     XmlElement root = doc.documentElement();
     if (!root)
@@ -48,7 +49,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     ImportTables tables;
     tables.open(workingFolder);
-    ImportarActividades(doc, section, tables);
+    ImportarActividades(doc, section, tables, report);
     tables.close();
 
     // Windows refuses to replace a file another program has open; say so
@@ -65,9 +66,9 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
     CommandSteps steps;
     steps.busyBeforeLoad = true;
     steps.doneMessage = kImportDoneMessage;
-    steps.run = [&workingFolder](Session& s) {
+    steps.run = [&workingFolder, &ui](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,
-                        resultPathFor(s.selectedXmlFile));
+                        resultPathFor(s.selectedXmlFile), ui.report());
     };
     return runCommand(ui, session, steps);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CommandFrame.h"
+#include "core/Report.h"
 #include "xml/XmlDocument.h"
 
 #include <filesystem>
@@ -18,6 +19,7 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
 // Replaces the document's output section by the timetable read from the
 // tables of `workingFolder` and saves the document as `resultPath`.
 void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath);
+                     const std::string& sourceName, const std::string& resultPath,
+                     Report& report = silentReport());
 
 } // namespace tmq

@@ -76,6 +76,41 @@ TEST_F(ExportCli, WritesTheTablesAndReportsOnStandardOutput)
     EXPECT_TRUE(readRows(tables, "DIASHORAST").empty());
 }
 
+TEST_F(ExportCli, VerboseTellsTheRecordsWrittenAndWhatWasPassedOver)
+{
+    writeFile(xmlFile, exchangeDocument({
+                           {"MATERIAS",
+                            positional({{"G1", "MAT", "MATEMAT", "Matemáticas"},
+                                        {"G2", "mat", "LENGUA", "Lengua"},
+                                        {"sólo uno"}}),
+                            ""},
+                           {"TRAMOS",
+                            {{{"L1", "NOMBRE"}, {"400001", "CODIGO_QUELMAR"}},
+                             {{"400002", "CODIGO_QUELMAR"}}},
+                            ""},
+                       }));
+
+    const CliRun run = runCli(dir, {"export", xmlFile, "--dir", tables.string(), "--verbose"});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "MATERIAS: código 'mat' (Lengua) repetido: pasado por alto, vale el primero\n"
+              "MATERIAS, elemento 3 ('sólo uno'): pasado por alto, tiene 1 valor y hacen falta 2\n"
+              "ASIGNOMT: 1 registro escrito\n"
+              "PROFT: 0 registros escritos\n"
+              "AULAT: 0 registros escritos\n"
+              "GRUPOST: 0 registros escritos\n"
+              "ASIGT: 0 registros escritos\n"
+              "TRAMOS, elemento 2: sin nombre de tramo (NOMBRE o DIA); su registro se escribe, "
+              "pero la importación no podrá encontrarlo\n"
+              "DIASHORAST: 2 registros escritos\n"
+              "Proceso finalizado\n");
+    EXPECT_EQ(run.err, "");
+
+    const CliRun quiet = runCli(dir, {"export", xmlFile, "--dir", tables.string()});
+    EXPECT_EQ(quiet.out, "Proceso finalizado\n");
+}
+
 TEST_F(ExportCli, AcceptsTheFolderAfterAnEqualsSign)
 {
     writeDocument("120");
@@ -129,6 +164,9 @@ TEST_F(ExportCli, HelpNamesBothCommands)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("export"));
     EXPECT_THAT(run.out, HasSubstr("import"));
+    EXPECT_THAT(run.out, HasSubstr("demo-timetable"));
+    EXPECT_THAT(run.out, HasSubstr("no es un programa de horarios"));
+    EXPECT_THAT(run.out, HasSubstr("--verbose"));
     EXPECT_THAT(run.out, HasSubstr("--dir"));
 }
 

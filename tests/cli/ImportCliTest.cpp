@@ -1,8 +1,9 @@
 // transmirtavquelmar-cli import: what it prints, its exit codes, and a
 // result folder the user may not write to, tried as an unprivileged user.
 
+#include "support/SolucTables.h"
 #include "support/TestSupport.h"
-#include "support/TimetableStandIn.h"
+#include "tables/DbfTable.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tmq::test {
@@ -78,19 +80,25 @@ public:
     const fs::path& root() const { return dir_.path(); }
 
     Outcome cli(const std::string& command, const fs::path& file,
-                const std::vector<std::string>& prefix = {}) const
+                const std::vector<std::string>& prefix = {},
+                const std::vector<std::string>& options = {}) const
     {
         std::vector<std::string> args = prefix;
         for (const std::string& arg :
              {program_.string(), command, file.string(), std::string("--dir"), work().string()})
             args.push_back(arg);
+        args.insert(args.end(), options.begin(), options.end());
         return run(args, scratch());
     }
 
+    // Exports the sample and lets the stand-in timetable fill SOLUC.
     void exportAndPlan() const
     {
         ASSERT_EQ(cli("export", document()).exitCode, 0);
-        runTimetableStandIn(work());
+        const Outcome plan = run({program_.string(), "demo-timetable", "--dir", work().string()},
+                                 scratch());
+        ASSERT_EQ(plan.exitCode, 0) << plan.err;
+        ASSERT_THAT(plan.out, HasSubstr("43 sesiones colocadas, 0 sin colocar"));
     }
 
     std::vector<std::string> xmlFolderNames() const
@@ -126,6 +134,46 @@ TEST(ImportCli, PrintsTheFinalMessageAndExitsWithZero)
     EXPECT_EQ(outcome.out, "Proceso Terminado\n");
     EXPECT_EQ(outcome.err, "");
     EXPECT_THAT(readFile(school.result()), HasSubstr("<listasal seq=\"EMPLEADO_7\">"));
+}
+
+TEST(ImportCli, VerboseTellsTheActivitiesAndTheCodesWithoutPartner)
+{
+    CliSchool school;
+    school.exportAndPlan();
+    {
+        // Lessons whose codes the other tables lack, one without a day and
+        // one of a teacher PROFT does not know, after the stand-in's.
+        DbfTable soluc;
+        soluc.open(school.work(), "SOLUC");
+        for (const auto& [prof, asig, dia, hora, aula, grupo] :
+             {std::tuple{"MNP", "NADA", 1, 99, "X9", "G9"},
+              std::tuple{"MNP", "MAT", 0, 0, "A1", "1A"},
+              std::tuple{"ZZZ", "MAT", 1, 1, "A1", "1A"}}) {
+            soluc.append();
+            soluc.setText("PROF", prof);
+            soluc.setText("ASIG", asig);
+            soluc.setFloat("DIA", dia);
+            soluc.setFloat("HORA", hora);
+            soluc.setText("AULA", aula);
+            soluc.setText("CODGRUPO", grupo);
+            soluc.post();
+        }
+    }
+
+    const Outcome outcome = school.cli("import", school.document(), {}, {"--verbose"});
+
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    for (const char* line : {
+             "EMPLEADO_1: profesor 'MNP' (X_EMPLEADO '10234'), 13 actividades escritas\n",
+             "profesor 'MNP', ACTIVIDAD_13: la asignatura 'NADA' de SOLUC no está en ASIGNOMT",
+             "profesor 'MNP', ACTIVIDAD_13: el tramo 'L99' de SOLUC no está en DIASHORAST",
+             "profesor 'MNP', ACTIVIDAD_13: el aula 'X9' de SOLUC no está en AULAT",
+             "profesor 'MNP', ACTIVIDAD_13: el grupo 'G9' de SOLUC no está en GRUPOST",
+             "profesor 'MNP': fila 45 de SOLUC con DIA 0 (sin colocar): pasada por alto\n",
+             "SOLUC: 1 fila del profesor 'ZZZ', que no está en PROFT: no pasan al resultado\n",
+             "Resultado: 7 profesores, 44 actividades\nProceso Terminado\n"})
+        EXPECT_THAT(outcome.out, HasSubstr(line));
+    EXPECT_EQ(outcome.err, "");
 }
 
 TEST(ImportCli, MissingFileGoesToStandardErrorWithOne)

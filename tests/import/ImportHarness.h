@@ -9,8 +9,8 @@
 #include "core/Session.h"
 #include "core/UserInterface.h"
 #include "import/ImportCommand.h"
+#include "support/SolucTables.h"
 #include "support/TestSupport.h"
-#include "support/TimetableStandIn.h"
 #include "tables/DbfTable.h"
 #include "tables/TableLayouts.h"
 

@@ -1,0 +1,35 @@
+#include "cli/CliCommand.h"
+#include "core/DemoTimetable.h"
+
+#include <iostream>
+
+namespace tmq::cli {
+
+namespace {
+
+int runDemoTimetable(const CliArguments& arguments)
+{
+    const DemoTimetable timetable = writeDemoTimetable(arguments.folder);
+    for (const std::string& line : timetable.unplaced)
+        std::cout << line << "\n";
+    const std::size_t placed = timetable.rows.size() - timetable.unplaced.size();
+    std::cout << "SOLUC escrito (horario de prueba): " << placed
+              << (placed == 1 ? " sesión colocada, " : " sesiones colocadas, ")
+              << timetable.unplaced.size() << " sin colocar\n";
+    return kExitDone;
+}
+
+} // namespace
+
+CliCommand demoTimetableCommand()
+{
+    return {"demo-timetable", "", 0,
+            "SOLO PARA PROBAR, no es un programa de horarios: lee ASIGT, PROFT y\n"
+            "    DIASHORAST de la carpeta y escribe un SOLUC verosímil, con cada sesión\n"
+            "    en un tramo libre (ningún profesor, grupo ni aula dos veces en un\n"
+            "    tramo), para probar la importación sin el programa de horarios. Las\n"
+            "    sesiones que no caben se escriben con DIA 0 y se listan.",
+            &runDemoTimetable};
+}
+
+} // namespace tmq::cli

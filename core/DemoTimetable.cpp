@@ -1,0 +1,133 @@
+#include "core/DemoTimetable.h"
+
+#include "core/Cp1252.h"
+#include "tables/DbfTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <string_view>
+
+namespace tmq {
+
+namespace {
+
+constexpr std::string_view kWeekdayLetters = "LMXJVSD";
+
+// Teacher codes of PROFT in record order, each once; empty codes left out.
+std::vector<std::string> readTeachers(const std::filesystem::path& folder)
+{
+    DbfTable table("PROFT");
+    table.open(folder, "PROFT");
+    std::vector<std::string> teachers;
+    for (table.first(); !table.eof(); table.next()) {
+        std::string abrev = table.asText("ABREV");
+        if (!abrev.empty() && std::find(teachers.begin(), teachers.end(), abrev) == teachers.end())
+            teachers.push_back(std::move(abrev));
+    }
+    return teachers;
+}
+
+// The slots of DIASHORAST that the import can find again, each once,
+// sorted by day and period.
+std::vector<WeekSlot> readSlots(const std::filesystem::path& folder)
+{
+    DbfTable table("DIASHORAST");
+    table.open(folder, "DIASHORAST");
+    std::set<std::pair<int, int>> seen;
+    for (table.first(); !table.eof(); table.next())
+        if (const auto slot = slotFromName(table.asText("DIHO")))
+            seen.insert({slot->day, slot->hour});
+    std::vector<WeekSlot> slots;
+    for (const auto& [day, hour] : seen)
+        slots.push_back({day, hour});
+    return slots;
+}
+
+std::vector<Assignment> readAssignments(const std::filesystem::path& folder)
+{
+    DbfTable table("ASIGT");
+    table.open(folder, "ASIGT");
+    std::vector<Assignment> assignments;
+    for (table.first(); !table.eof(); table.next()) {
+        // The export never stores HORAS below 1; a table from elsewhere may.
+        const double hours = std::max(1.0, table.asFloat("HORAS"));
+        assignments.push_back({table.asText("CASIG"), table.asText("CGRUP"),
+                               table.asText("CAULA"),
+                               static_cast<int>(std::min(std::ceil(hours), 1000.0))});
+    }
+    return assignments;
+}
+
+void writeSoluc(const std::filesystem::path& folder, const std::vector<SolucRow>& rows)
+{
+    DbfTable::removeFiles(folder, "SOLUC");
+    DbfTable table("SOLUC");
+    table.create(folder, "SOLUC",
+                 {{"PROF", FieldType::Text, 4},
+                  {"ASIG", FieldType::Text, 4},
+                  {"DIA", FieldType::Integer, 0},
+                  {"HORA", FieldType::Integer, 0},
+                  {"AULA", FieldType::Text, 4},
+                  {"CODGRUPO", FieldType::Text, 4}});
+    table.open(folder, "SOLUC");
+    for (const SolucRow& row : rows) {
+        table.append();
+        table.setText("PROF", row.prof);
+        table.setText("ASIG", row.asig);
+        table.setFloat("DIA", row.dia);
+        table.setFloat("HORA", row.hora);
+        table.setText("AULA", row.aula);
+        table.setText("CODGRUPO", row.codgrupo);
+        table.post();
+    }
+    table.close();
+}
+
+std::string describe(const Assignment& assignment, std::size_t number)
+{
+    return "asignación " + std::to_string(number) + " de ASIGT (asignatura '" +
+           cp1252ToUtf8(assignment.subject) + "', grupo '" + cp1252ToUtf8(assignment.group) +
+           "', aula '" + cp1252ToUtf8(assignment.room) + "')";
+}
+
+} // namespace
+
+std::optional<WeekSlot> slotFromName(const std::string& diho)
+{
+    if (diho.size() < 2 || diho.size() > 4)
+        return std::nullopt;
+    const auto letter = kWeekdayLetters.find(diho.front());
+    if (letter == std::string_view::npos)
+        return std::nullopt;
+    const std::string digits = diho.substr(1);
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        (digits.size() > 1 && digits.front() == '0'))
+        return std::nullopt;
+    return WeekSlot{static_cast<int>(letter) + 1, std::stoi(digits)};
+}
+
+DemoTimetable writeDemoTimetable(const std::filesystem::path& folder)
+{
+    const std::vector<std::string> teachers = readTeachers(folder);
+    const std::vector<WeekSlot> slots = readSlots(folder);
+    const std::vector<Assignment> assignments = readAssignments(folder);
+
+    DemoTimetable result;
+    std::vector<int> sessionNumber(assignments.size(), 0);
+    for (const PlacedLesson& lesson : placeLessons(teachers, slots, assignments)) {
+        const Assignment& assignment = assignments[lesson.assignment];
+        result.rows.push_back({lesson.teacher, assignment.subject, lesson.slot.day,
+                               lesson.slot.hour, assignment.room, assignment.group});
+        const int session = ++sessionNumber[lesson.assignment];
+        if (!lesson.placed)
+            result.unplaced.push_back("Sin colocar: sesión " + std::to_string(session) + " de " +
+                                      std::to_string(assignment.sessions) + " de la " +
+                                      describe(assignment, lesson.assignment + 1) + ": " +
+                                      lesson.reason);
+    }
+    writeSoluc(folder, result.rows);
+    return result;
+}
+
+} // namespace tmq

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/LessonPlacer.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tmq {
+
+// One row of SOLUC: a lesson's teacher, subject, weekday, period, room and
+// group, texts in Windows-1252. Day and hour 0 for a lesson left without a
+// place, which the import passes over.
+struct SolucRow {
+    std::string prof;
+    std::string asig;
+    int dia = 0;
+    int hora = 0;
+    std::string aula;
+    std::string codgrupo;
+};
+
+// What the stand-in timetable wrote, and the sessions it could not place.
+struct DemoTimetable {
+    std::vector<SolucRow> rows;      // in SOLUC's record order
+    std::vector<std::string> unplaced; // one Spanish line (UTF-8) per session
+};
+
+// A stand-in for the timetable program, not a timetable solver: reads ASIGT,
+// PROFT and DIASHORAST as the export wrote them in `folder`, gives every
+// assignment ceil(HORAS) sessions placed by placeLessons(), and writes them
+// as SOLUC there, replacing an earlier one. Sessions without a place are
+// written with day 0 and listed in `unplaced`.
+DemoTimetable writeDemoTimetable(const std::filesystem::path& folder);
+
+// The time slot a DIASHORAST name stands for when the import can find it
+// again: a weekday letter (L M X J V S D) and the period in decimal digits
+// without leading zeros, as in "L1" or "X10"; nothing for any other name.
+std::optional<WeekSlot> slotFromName(const std::string& diho);
+
+} // namespace tmq
