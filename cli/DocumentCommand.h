@@ -6,8 +6,7 @@
 namespace tmq::cli {
 
 // The window's commands share a frame and need the document's path.
-using DocumentCommandFn = CommandResult (*)(UserInterface&, Session&,
-                                            const std::filesystem::path&);
+using DocumentCommandFn = CommandResult (*)(UserInterface&, Session&, const std::filesystem::path&);
 
 // Runs a window command on the file named first among the operands: the
 // final message on standard output and 0, or "No existe archivo" on

@@ -52,8 +52,7 @@ std::vector<Assignment> readAssignments(const std::filesystem::path& folder)
     for (table.first(); !table.eof(); table.next()) {
         // The export never stores HORAS below 1; a table from elsewhere may.
         const double hours = std::max(1.0, table.asFloat("HORAS"));
-        assignments.push_back({table.asText("CASIG"), table.asText("CGRUP"),
-                               table.asText("CAULA"),
+        assignments.push_back({table.asText("CASIG"), table.asText("CGRUP"), table.asText("CAULA"),
                                static_cast<int>(std::min(std::ceil(hours), 1000.0))});
     }
     return assignments;

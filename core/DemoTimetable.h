@@ -23,7 +23,7 @@ struct SolucRow {
 
 // What the stand-in timetable wrote, and the sessions it could not place.
 struct DemoTimetable {
-    std::vector<SolucRow> rows;      // in SOLUC's record order
+    std::vector<SolucRow> rows;        // in SOLUC's record order
     std::vector<std::string> unplaced; // one Spanish line (UTF-8) per session
 };
 

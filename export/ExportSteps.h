@@ -15,18 +15,18 @@ void ExportarMaterias(const XmlDocument& doc, const std::filesystem::path& folde
                       Report& report = silentReport());
 // PROFESORES into PROFT.
 void ExportarProfesores(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+                        Report& report = silentReport());
 // AULAS into AULAT; an empty abbreviation takes the room's DEPCENTRO value.
 void ExportarAulas(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+                   Report& report = silentReport());
 // GRUPOS into GRUPOST; an empty level becomes "NIV".
 void ExportarGrupos(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+                    Report& report = silentReport());
 // ASIGNATURAS into ASIGT, with HORAS and SESIONES computed from the minutes.
 void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+                         Report& report = silentReport());
 // TRAMOS into DIASHORAST, values picked by their "dato" names.
 void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+                    Report& report = silentReport());
 
 } // namespace tmq

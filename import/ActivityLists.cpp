@@ -130,8 +130,8 @@ private:
     // A code of SOLUC that its lookup table lacks: the value is written empty.
     void tellMissing(const char* what, const std::string& key, const char* table)
     {
-        tell(activity_ + ": " + what + " '" + cp1252ToUtf8(key) + "' de SOLUC no está en " +
-             table + "; su valor queda vacío");
+        tell(activity_ + ": " + what + " '" + cp1252ToUtf8(key) + "' de SOLUC no está en " + table +
+             "; su valor queda vacío");
     }
 
     // The rows of SOLUC whose PROF is no teacher of PROFT never reach the
@@ -170,8 +170,7 @@ private:
 
 } // namespace
 
-void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables,
-                         Report& report)
+void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables, Report& report)
 {
     ActivityWriter(doc, tables, report).writeTeachers(section);
 }

@@ -26,8 +26,7 @@ void appendErrorBlock(XmlDocument& doc, XmlElement section)
 } // namespace
 
 void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath,
-                     Report& report)
+                     const std::string& sourceName, const std::string& resultPath, Report& report)
 {
     XmlElement root = doc.documentElement();
     if (!root)

@@ -78,17 +78,18 @@ TEST_F(ExportCli, WritesTheTablesAndReportsOnStandardOutput)
 
 TEST_F(ExportCli, VerboseTellsTheRecordsWrittenAndWhatWasPassedOver)
 {
-    writeFile(xmlFile, exchangeDocument({
-                           {"MATERIAS",
-                            positional({{"G1", "MAT", "MATEMAT", "Matemáticas"},
-                                        {"G2", "mat", "LENGUA", "Lengua"},
-                                        {"sólo uno"}}),
-                            ""},
-                           {"TRAMOS",
-                            {{{"L1", "NOMBRE"}, {"400001", "CODIGO_QUELMAR"}},
-                             {{"400002", "CODIGO_QUELMAR"}}},
-                            ""},
-                       }));
+    writeFile(
+        xmlFile,
+        exchangeDocument({
+            {"MATERIAS",
+             positional({{"G1", "MAT", "MATEMAT", "Matemáticas"},
+                         {"G2", "mat", "LENGUA", "Lengua"},
+                         {"sólo uno"}}),
+             ""},
+            {"TRAMOS",
+             {{{"L1", "NOMBRE"}, {"400001", "CODIGO_QUELMAR"}}, {{"400002", "CODIGO_QUELMAR"}}},
+             ""},
+        }));
 
     const CliRun run = runCli(dir, {"export", xmlFile, "--dir", tables.string(), "--verbose"});
 

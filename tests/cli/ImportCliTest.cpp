@@ -95,8 +95,8 @@ public:
     void exportAndPlan() const
     {
         ASSERT_EQ(cli("export", document()).exitCode, 0);
-        const Outcome plan = run({program_.string(), "demo-timetable", "--dir", work().string()},
-                                 scratch());
+        const Outcome plan =
+            run({program_.string(), "demo-timetable", "--dir", work().string()}, scratch());
         ASSERT_EQ(plan.exitCode, 0) << plan.err;
         ASSERT_THAT(plan.out, HasSubstr("43 sesiones colocadas, 0 sin colocar"));
     }
@@ -163,15 +163,15 @@ TEST(ImportCli, VerboseTellsTheActivitiesAndTheCodesWithoutPartner)
     const Outcome outcome = school.cli("import", school.document(), {}, {"--verbose"});
 
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    for (const char* line : {
-             "EMPLEADO_1: profesor 'MNP' (X_EMPLEADO '10234'), 13 actividades escritas\n",
-             "profesor 'MNP', ACTIVIDAD_13: la asignatura 'NADA' de SOLUC no está en ASIGNOMT",
-             "profesor 'MNP', ACTIVIDAD_13: el tramo 'L99' de SOLUC no está en DIASHORAST",
-             "profesor 'MNP', ACTIVIDAD_13: el aula 'X9' de SOLUC no está en AULAT",
-             "profesor 'MNP', ACTIVIDAD_13: el grupo 'G9' de SOLUC no está en GRUPOST",
-             "profesor 'MNP': fila 45 de SOLUC con DIA 0 (sin colocar): pasada por alto\n",
-             "SOLUC: 1 fila del profesor 'ZZZ', que no está en PROFT: no pasan al resultado\n",
-             "Resultado: 7 profesores, 44 actividades\nProceso Terminado\n"})
+    for (const char* line :
+         {"EMPLEADO_1: profesor 'MNP' (X_EMPLEADO '10234'), 13 actividades escritas\n",
+          "profesor 'MNP', ACTIVIDAD_13: la asignatura 'NADA' de SOLUC no está en ASIGNOMT",
+          "profesor 'MNP', ACTIVIDAD_13: el tramo 'L99' de SOLUC no está en DIASHORAST",
+          "profesor 'MNP', ACTIVIDAD_13: el aula 'X9' de SOLUC no está en AULAT",
+          "profesor 'MNP', ACTIVIDAD_13: el grupo 'G9' de SOLUC no está en GRUPOST",
+          "profesor 'MNP': fila 45 de SOLUC con DIA 0 (sin colocar): pasada por alto\n",
+          "SOLUC: 1 fila del profesor 'ZZZ', que no está en PROFT: no pasan al resultado\n",
+          "Resultado: 7 profesores, 44 actividades\nProceso Terminado\n"})
         EXPECT_THAT(outcome.out, HasSubstr(line));
     EXPECT_EQ(outcome.err, "");
 }

@@ -4,9 +4,9 @@
 
 #include "core/DemoTimetable.h"
 #include "export/ExportCommand.h"
+#include "support/TestSupport.h"
 #include "tables/DbfTable.h"
 #include "tables/TableLayouts.h"
-#include "support/TestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,9 +21,10 @@ namespace {
 TEST(DemoTimetable, UsesOnlySlotNamesTheImportFindsAgain)
 {
     const std::vector<std::pair<std::string, std::optional<std::pair<int, int>>>> cases{
-        {"L1", std::pair{1, 1}}, {"X10", std::pair{3, 10}}, {"D7", std::pair{7, 7}},
-        {"S123", std::pair{6, 123}}, {"L01", std::nullopt}, {"l1", std::nullopt},
-        {"X", std::nullopt}, {"Q1", std::nullopt}, {"L1a", std::nullopt}, {"", std::nullopt}};
+        {"L1", std::pair{1, 1}},     {"X10", std::pair{3, 10}}, {"D7", std::pair{7, 7}},
+        {"S123", std::pair{6, 123}}, {"L01", std::nullopt},     {"l1", std::nullopt},
+        {"X", std::nullopt},         {"Q1", std::nullopt},      {"L1a", std::nullopt},
+        {"", std::nullopt}};
     for (const auto& [name, expected] : cases) {
         const auto slot = slotFromName(name);
         ASSERT_EQ(slot.has_value(), expected.has_value()) << name;
@@ -67,20 +68,21 @@ void writeTables(const std::filesystem::path& folder, const School& school)
         }
         table.close();
     };
-    write("PROFT", proftLayout(),
-          [](DbfTable& t, const std::string& abrev) { t.setText("ABREV", abrev); },
-          school.teachers);
-    write("DIASHORAST", diashorastLayout(),
-          [](DbfTable& t, const std::string& diho) { t.setText("DIHO", diho); },
-          school.slotNames);
-    write("ASIGT", asigtLayout(),
-          [](DbfTable& t, const AssignmentRow& a) {
-              t.setText("CASIG", a.casig);
-              t.setText("CGRUP", a.cgrup);
-              t.setText("CAULA", a.caula);
-              t.setFloat("HORAS", a.horas);
-          },
-          school.assignments);
+    write(
+        "PROFT", proftLayout(),
+        [](DbfTable& t, const std::string& abrev) { t.setText("ABREV", abrev); }, school.teachers);
+    write(
+        "DIASHORAST", diashorastLayout(),
+        [](DbfTable& t, const std::string& diho) { t.setText("DIHO", diho); }, school.slotNames);
+    write(
+        "ASIGT", asigtLayout(),
+        [](DbfTable& t, const AssignmentRow& a) {
+            t.setText("CASIG", a.casig);
+            t.setText("CGRUP", a.cgrup);
+            t.setText("CAULA", a.caula);
+            t.setFloat("HORAS", a.horas);
+        },
+        school.assignments);
 }
 
 // Checks `timetable` against the tables of `folder` and SOLUC as written.
@@ -168,24 +170,45 @@ TEST_P(TightSchool, ReportsEverySessionWithoutAPlace)
 INSTANTIATE_TEST_SUITE_P(
     Schools, TightSchool,
     testing::Values(
-        School{"RoomForAll", {"ANA", "LUIS"}, {"L1", "L2", "M1", "M2"},
-               {{"MAT", "1A", "A1", 2.0}, {"LEN", "1B", "A2", 1.5}}, 0, ""},
-        School{"GroupHasMoreSessionsThanSlots", {"ANA", "LUIS"}, {"L1", "M1"},
-               {{"MAT", "1A", "A1", 3.0}}, 1, "libres a la vez"},
-        School{"TwoGroupsShareOneRoom", {"ANA", "LUIS"}, {"L1"},
-               {{"MAT", "1A", "A1", 1.0}, {"LEN", "1B", "A1", 1.0}}, 1, "libres a la vez"},
-        School{"OneTeacherForTwoGroups", {"ANA"}, {"L1", "L2"},
-               {{"MAT", "1A", "", 2.0}, {"LEN", "1B", "", 1.0}}, 1, "libres a la vez"},
-        School{"OnlyNamesTheImportCannotFind", {"ANA"}, {"L01", "l1", "X", ""},
-               {{"MAT", "1A", "A1", 1.0}}, 1, "DIASHORAST no tiene tramos"},
+        School{"RoomForAll",
+               {"ANA", "LUIS"},
+               {"L1", "L2", "M1", "M2"},
+               {{"MAT", "1A", "A1", 2.0}, {"LEN", "1B", "A2", 1.5}},
+               0,
+               ""},
+        School{"GroupHasMoreSessionsThanSlots",
+               {"ANA", "LUIS"},
+               {"L1", "M1"},
+               {{"MAT", "1A", "A1", 3.0}},
+               1,
+               "libres a la vez"},
+        School{"TwoGroupsShareOneRoom",
+               {"ANA", "LUIS"},
+               {"L1"},
+               {{"MAT", "1A", "A1", 1.0}, {"LEN", "1B", "A1", 1.0}},
+               1,
+               "libres a la vez"},
+        School{"OneTeacherForTwoGroups",
+               {"ANA"},
+               {"L1", "L2"},
+               {{"MAT", "1A", "", 2.0}, {"LEN", "1B", "", 1.0}},
+               1,
+               "libres a la vez"},
+        School{"OnlyNamesTheImportCannotFind",
+               {"ANA"},
+               {"L01", "l1", "X", ""},
+               {{"MAT", "1A", "A1", 1.0}},
+               1,
+               "DIASHORAST no tiene tramos"},
         School{"NoTeachers", {}, {"L1"}, {{"MAT", "1A", "A1", 2.0}}, 2, "no hay profesores"}),
     [](const auto& tested) { return std::string(tested.param.name); });
 
 TEST(DemoTimetable, SpreadsAnAssignmentOverTheWeek)
 {
     TempDir dir;
-    writeTables(dir.path(), {"", {"ANA"}, {"L1", "L2", "L3", "M1", "M2", "X1"},
-                             {{"MAT", "1A", "A1", 3.0}}, 0, ""});
+    writeTables(
+        dir.path(),
+        {"", {"ANA"}, {"L1", "L2", "L3", "M1", "M2", "X1"}, {{"MAT", "1A", "A1", 3.0}}, 0, ""});
 
     const DemoTimetable timetable = writeDemoTimetable(dir.path());
 
