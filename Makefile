@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test check bench clean
+.PHONY: all setup configure build run test check bench package clean
 
 all: build
 
@@ -28,6 +28,10 @@ bench: setup
 	@cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DTMQ_BUILD_BENCH=ON -DTMQ_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_DIR) -j $(JOBS)
 	./$(BENCH_DIR)/bench/tmq_bench
+
+# The Debian package of both programs, in $(BUILD_DIR)/.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR)

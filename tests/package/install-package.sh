@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds the Debian package from this build, installs it with apt-get as an
+# administrator would, runs the installed command line on the sample school's
+# cycle and removes the package again. Skips (exit 77) where it cannot: not
+# root, no apt-get, or the package installed for real on this machine, which
+# it leaves alone.
+#
+#   install-package.sh BUILD_DIR EXAMPLES_DIR
+set -euo pipefail
+
+build=$1
+examples=$2
+name=transmirtavquelmar
+
+if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null || ! command -v cpack >/dev/null; then
+  echo "omitida: hace falta ser root y tener apt-get"
+  exit 77
+fi
+
+# One run at a time on this machine: two builds must not install and remove
+# the same package under each other. apt's own lock is waited for below.
+exec 9>"/tmp/$name-package-test.lock"
+flock 9
+
+if dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q 'install ok installed'; then
+  echo "omitida: $name está instalado en esta máquina y no se toca"
+  exit 77
+fi
+
+work=$(mktemp -d)
+chmod 755 "$work" # apt reads the package as its own unprivileged user
+installed=
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=900)
+cleanup() {
+  if [ -n "$installed" ]; then
+    "${apt[@]}" remove --purge "$name" >/dev/null 2>&1 || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FALLO: $*" >&2
+  exit 1
+}
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/paquete" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack no pudo hacer el paquete"; }
+deb=$(echo "$work"/paquete/"$name"_*.deb)
+[ -f "$deb" ] || fail "no hay paquete en $work/paquete"
+
+# dpkg-shlibdeps found the libraries the programs link.
+depends=$(dpkg-deb -f "$deb" Depends)
+for dependency in libc6 libstdc++6 libxml2 libshp libqt6widgets6 fonts-liberation; do
+  grep -q "$dependency" <<<"$depends" || fail "Depends sin $dependency: $depends"
+done
+
+"${apt[@]}" install --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
+  { cat "$work/apt.log"; fail "apt-get install $deb"; }
+installed=yes
+
+for file in /usr/bin/transmirtavquelmar-cli /usr/bin/TransMirtavQuelmar \
+  /usr/share/applications/$name.desktop \
+  /usr/share/icons/hicolor/scalable/apps/$name.svg \
+  /usr/share/icons/hicolor/48x48/apps/$name.png \
+  /usr/share/man/man1/transmirtavquelmar-cli.1.gz; do
+  [ -f "$file" ] || fail "falta $file"
+done
+if ldd /usr/bin/TransMirtavQuelmar | grep -q 'not found'; then
+  fail "a la ventana le faltan bibliotecas: $(ldd /usr/bin/TransMirtavQuelmar | grep 'not found')"
+fi
+
+# The sample cycle with the installed command line, from another folder.
+cycle=$work/ciclo
+mkdir -p "$cycle/mtemp"
+cp "$examples/centro.xml" "$cycle/"
+cd "$cycle"
+[ "$(transmirtavquelmar-cli export centro.xml --dir mtemp)" = "Proceso finalizado" ] || fail "export"
+transmirtavquelmar-cli demo-timetable --dir mtemp | grep -q ", 0 sin colocar" || fail "demo-timetable"
+[ "$(transmirtavquelmar-cli import centro.xml --dir mtemp)" = "Proceso Terminado" ] || fail "import"
+grep -q '<listasal seq="EMPLEADO_7">' ResultadoMirtavcentro.xml || fail "resultado sin EMPLEADO_7"
+cd /
+
+"${apt[@]}" remove --purge "$name" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get remove"; }
+installed=
+[ ! -e /usr/bin/transmirtavquelmar-cli ] || fail "transmirtavquelmar-cli sigue tras quitar el paquete"
+echo "paquete $(basename "$deb"): instalado, ciclo de ejemplo correcto, quitado"
