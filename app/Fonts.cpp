@@ -1,6 +1,7 @@
 #include "app/Fonts.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
@@ -34,6 +35,11 @@ QString loadDialogFontFamily()
 
 QString dialogFontFamily()
 {
+    // The bitmap face holds glyphs drawn for 1x only: on a scaled screen Qt
+    // draws them at their 1x size but spaces them at the scaled size, so a
+    // scalable face of like shape takes its place there.
+    if (qGuiApp != nullptr && qGuiApp->devicePixelRatio() != 1.0)
+        return arialFamily();
     static const QString family = loadDialogFontFamily();
     return family;
 }

@@ -7,7 +7,8 @@ namespace tmq {
 
 // The family of the window's default font: the free "MS Sans Serif" bitmap
 // font from the compatibility layer's font package when it is installed,
-// otherwise the system's general font family.
+// otherwise the system's general font family; on a scaled (high-DPI) screen
+// the scalable arialFamily().
 QString dialogFontFamily();
 
 // "Arial" when installed, otherwise its metric-compatible "Liberation Sans".

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace tmq::test {
 namespace {
@@ -189,6 +191,44 @@ TEST_F(LayoutTest, VersionIsDrawnInRedBold)
     EXPECT_GT(regularInk, 100);
     EXPECT_GT(boldInk, regularInk * 5 / 4);
     EXPECT_GT(version->width(), regular.width());
+}
+
+// The height, in pixels of the screen, of the rows of `image` holding a
+// pixel that `ink` accepts.
+int inkHeight(const QImage& image, const std::function<bool(QColor)>& ink)
+{
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (ink(image.pixelColor(x, y))) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    return bottom < top ? 0 : bottom - top + 1;
+}
+
+// Run with QT_SCALE_FACTOR set (ctest does so at 150 % and 200 %): the small
+// texts grow with the rest of the window instead of keeping their 1x
+// glyphs, as a face drawn for one size would.
+TEST_F(LayoutTest, SmallTextsScaleWithTheScreen)
+{
+    const qreal ratio = qApp->devicePixelRatio();
+    if (ratio == 1.0)
+        GTEST_SKIP() << "needs a scaled screen (QT_SCALE_FACTOR)";
+    form->show();
+
+    const auto red = [](QColor c) { return c.red() > 180 && c.green() < 110 && c.blue() < 110; };
+    const auto black = [](QColor c) { return c.red() < 70 && c.green() < 70 && c.blue() < 70; };
+    // At 1x the version's capitals and the caption's letters are 8 to 11
+    // pixels high; what stays at its 1x size is half as high at 200 %.
+    const QImage version = child<QLabel>("Label1")->grab().toImage();
+    const QImage caption = child<QPushButton>("BExportar")->grab().toImage();
+    ASSERT_EQ(version.devicePixelRatio(), ratio);
+    EXPECT_GE(inkHeight(version, red), 7.5 * ratio);
+    EXPECT_GE(inkHeight(caption, black), 7.5 * ratio);
+    EXPECT_NEAR(child<QLabel>("Label1")->width() * ratio, version.width(), 1.0);
+    EXPECT_LE(child<QLabel>("Label1")->width(), 200);
 }
 
 TEST_F(LayoutTest, PanelsBlendTopCentreAndBottomColours)
