@@ -25,16 +25,19 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# Root installs by itself; another user through sudo, when there is one.
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
-  if ! command -v sudo >/dev/null 2>&1; then
-    if [ ${#missing[@]} -gt 0 ]; then
-      echo "Faltan paquetes (${missing[*]}) y no hay sudo: ejecute esta orden como root." >&2
-      exit 1
-    fi
-  fi
   sudo="sudo"
+  if ! command -v sudo >/dev/null 2>&1; then
+    sudo="no_sudo"
+  fi
 fi
+no_sudo() {
+  echo "Faltan paquetes de Debian o la configuración regional es_ES.UTF-8, y sin" \
+    "sudo solo root puede instalarlos: ejecute la orden como root." >&2
+  exit 1
+}
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Instalando: ${missing[*]}"
