@@ -1,9 +1,9 @@
 #include "app/Fonts.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace tmq {
