@@ -2,6 +2,7 @@
 # cmake/mingw-w64.cmake and scripts/windows-deps.sh).
 
 add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
+enable_language(RC)
 
 find_path(LIBXML2_INCLUDE_DIR libxml/parser.h PATH_SUFFIXES libxml2 REQUIRED)
 find_library(LIBXML2_LIBRARY NAMES libxml2.a xml2 REQUIRED)
