@@ -121,6 +121,11 @@ cmp -s "$cycle/result.before" "$cycle/windows/$result" || fail "el resultado ant
 run_windows 1 "$cycle/missing.out" "$cli" export "$(win "no existe.xml")" --dir "$(win "$folder")"
 grep -q "^No existe archivo" "$cycle/missing.out" || fail "falta 'No existe archivo'"
 
+# On a terminal Wine gives the program a console, written to with
+# WriteConsoleW: the accents must arrive as such.
+timeout 60 script -qec "'$TMQ_WINE' '$cli' --help" /dev/null </dev/null >"$cycle/console.out" 2>&1 || true
+grep -q "Lee los catálogos" "$cycle/console.out" || fail "la ayuda en la consola no llegó bien"
+
 tmq_wine_stop
 echo "Windows bajo Wine: $(($(date +%s) - started)) s, $failures fallos"
 [ "$failures" = 0 ]
