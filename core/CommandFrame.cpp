@@ -1,5 +1,7 @@
 #include "core/CommandFrame.h"
 
+#include "xml/XmlDocument.h"
+
 #include <filesystem>
 #include <system_error>
 
