@@ -42,8 +42,11 @@ wineboot -i >/dev/null 2>&1
 cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 wineserver -w
-# The folder the file dialog opens first.
-mkdir -p "$WINEPREFIX/drive_c/MTEMP/XML"
+# The folder the file dialog opens first, with a sound and a broken document.
+xmlFolder="$WINEPREFIX/drive_c/MTEMP/XML"
+mkdir -p "$xmlFolder"
+cp "$(dirname "$0")/../../examples/centro.xml" "$xmlFolder/centro.xml"
+printf '<?xml version="1.0"?>\n<SERVICIO>\n' >"$xmlFolder/roto.xml"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
@@ -145,9 +148,41 @@ grep -q 'MSGBOX_OnInit L"No existe archivo"' "$work/app.log" ||
 screenshot "$box" message.png
 echo "ok: cancelar sin archivo elegido muestra \"No existe archivo\" titulado $title"
 
-point_at "$box"
-xdotool key Return
-wait_until_gone "^${title}\$" || fail "Intro no cierra el mensaje"
+# Chooses `file` in the dialog the focused button opens and waits for the
+# box that ends the command.
+choose_and_wait() {
+  point_at "$window"
+  xdotool key Return
+  dialog=$(wait_for_window '^Archivo XML$') || fail "$2: no se abre el diálogo"
+  point_at "$dialog"
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+  box=$(wait_for_window "^${title}\$") || fail "$2: no aparece el mensaje"
+}
+
+close_box() {
+  point_at "$box"
+  xdotool key Return
+  wait_until_gone "^${title}\$" || fail "Intro no cierra el mensaje"
+}
+
+close_box
+# The focus stayed on BExportar: Enter exports the chosen document.
+choose_and_wait centro.xml "exportar"
+grep -q 'MSGBOX_OnInit L"Proceso finalizado"' "$work/app.log" || fail "exportar no termina bien"
+for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
+  [ -f "$WINEPREFIX/drive_c/MTEMP/$table.DBF" ] || fail "exportar no escribe $table.DBF"
+done
+echo "ok: exportar desde la ventana escribe las tablas y dice \"Proceso finalizado\""
+close_box
+
+choose_and_wait roto.xml "documento roto"
+grep -q 'MSGBOX_OnInit L".*roto\.xml.*\."' "$work/app.log" ||
+  fail "el informe de error no nombra el documento"
+screenshot "$box" error.png
+echo "ok: un documento roto da el informe de error, que nombra el archivo"
+close_box
+
 point_at "$window"
 xdotool key alt+s
-wait_for_exit "Alt+S tras el mensaje"
+wait_for_exit "Alt+S tras los mensajes"
