@@ -2,6 +2,7 @@
 
 #include "core/AppTitle.h"
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "core/WindowLayout.h"
 #include "core/WorkingFolder.h"
 #include "win32/FileDialog.h"
@@ -110,6 +111,22 @@ std::wstring executablePath()
     }
 }
 
+BOOL CALLBACK loadFirstIcon(HMODULE module, LPCWSTR /*type*/, LPWSTR name, LONG_PTR icon)
+{
+    *reinterpret_cast<HICON*>(icon) = LoadIconW(module, name);
+    return FALSE;
+}
+
+// The program's own icon, when its resources hold one; the system's
+// default otherwise.
+HICON programIcon(HINSTANCE instance)
+{
+    HICON icon = nullptr;
+    EnumResourceNamesW(instance, RT_GROUP_ICON, loadFirstIcon,
+                       reinterpret_cast<LONG_PTR>(&icon));
+    return icon;
+}
+
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workingFolder, Commands commands)
@@ -127,6 +144,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand)
     windowClass.lpfnWndProc = &MainWindow::windowProcedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = programIcon(instance);
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExW(&windowClass) == 0)
         return false;
@@ -372,9 +390,10 @@ BOOL MainWindow::onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMe
 std::optional<std::string> MainWindow::chooseXmlFile()
 {
     // Until a file has been chosen the dialog opens in the XML folder;
-    // afterwards it stays where the user left it.
-    const std::wstring folder =
-        session_.selectedXmlFile.empty() ? xmlDialogFolder(workingFolder_).wstring() : L"";
+    // afterwards in the folder of the chosen file.
+    const std::wstring folder = session_.selectedXmlFile.empty()
+                                    ? xmlDialogFolder(workingFolder_).wstring()
+                                    : pathFromUtf8(session_.selectedXmlFile).parent_path().wstring();
     if (const std::optional<std::wstring> chosen = chooseXmlFileIn(window_, folder))
         return toUtf8(*chosen);
     return std::nullopt;
