@@ -16,12 +16,13 @@ name=$(basename "$exe")
 name=${name%%.*}
 title="${name:0:1}$(tr '[:upper:]' '[:lower:]' <<<"${name:1}")"
 
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 work=$(mktemp -d)
 xvfb=""
 app=""
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null
-  wineserver -k 2>/dev/null || true
+  tmq_wine_stop 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
@@ -33,30 +34,21 @@ fail() {
   exit 1
 }
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY
-
-# The prefix is made without a display. Wine does not find its own fonts, so
-# they are copied where Windows keeps them; with no window manager Wine must
-# draw the window frames itself.
-wineboot -i >/dev/null 2>&1
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-wineserver -w
-# The folder the file dialog opens first, with a document to choose.
-mkdir -p "$WINEPREFIX/drive_c/MTEMP/XML"
-cp "$(dirname "$0")/../../examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
-
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "no arranca Xvfb"
 export DISPLAY=":$(cat "$work/display")"
 
-# One wineserver for the whole run; the first program also starts Wine's
-# services, so it is a throw-away one.
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+# A fresh prefix and one wineserver for the whole run, on this display.
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+tmq_wine_start "$work"
+trap cleanup EXIT
+
+# The folder the file dialog opens first, with a document to choose.
+mkdir -p "$WINEPREFIX/drive_c/MTEMP/XML"
+cp "$root/examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
 
 # Prints the id of the visible window whose name matches, once it shows.
 wait_for_window() {
@@ -103,7 +95,7 @@ point_at() {
 }
 
 start() {
-  wine "$exe" >"$work/app.log" 2>&1 </dev/null &
+  "$TMQ_WINE" "$exe" >"$work/app.log" 2>&1 </dev/null &
   app=$!
   window=$(wait_for_window "$caption") || fail "$1: la ventana no aparece"
   point_at "$window"
