@@ -43,9 +43,8 @@ QString dialogFontFamily()
 QString arialFamily()
 {
     const QString arial = QString::fromUtf8(layout::kHeadingFont.family);
-    static const QString family = QFontDatabase::families().contains(arial)
-                                      ? arial
-                                      : QStringLiteral("Liberation Sans");
+    static const QString family =
+        QFontDatabase::families().contains(arial) ? arial : QStringLiteral("Liberation Sans");
     return family;
 }
 

@@ -166,8 +166,7 @@ QLabel* TMForm::makeLabel(const layout::Label& spec, QWidget* parent)
     return label;
 }
 
-QPushButton* TMForm::makeButton(const layout::Button& spec, const QPixmap& picture,
-                                QWidget* parent)
+QPushButton* TMForm::makeButton(const layout::Button& spec, const QPixmap& picture, QWidget* parent)
 {
     auto* button = new QPushButton(fromUtf8(spec.caption), parent);
     button->setObjectName(fromUtf8(spec.name));

@@ -38,8 +38,8 @@ constexpr int kDesignDpi = 96;
 
 UniqueFont makeFont(const layout::Font& font, BYTE charset)
 {
-    const int height = font.pointSize != 0 ? -MulDiv(font.pointSize, kDesignDpi, 72)
-                                           : -font.pixelHeight;
+    const int height =
+        font.pointSize != 0 ? -MulDiv(font.pointSize, kDesignDpi, 72) : -font.pixelHeight;
     const std::wstring family = toWide(font.family);
     return UniqueFont(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                                   FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -104,7 +104,8 @@ std::wstring executablePath()
 {
     std::vector<wchar_t> path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size())
             return std::wstring(path.data(), length);
         path.resize(path.size() * 2);
@@ -122,8 +123,7 @@ BOOL CALLBACK loadFirstIcon(HMODULE module, LPCWSTR /*type*/, LPWSTR name, LONG_
 HICON programIcon(HINSTANCE instance)
 {
     HICON icon = nullptr;
-    EnumResourceNamesW(instance, RT_GROUP_ICON, loadFirstIcon,
-                       reinterpret_cast<LONG_PTR>(&icon));
+    EnumResourceNamesW(instance, RT_GROUP_ICON, loadFirstIcon, reinterpret_cast<LONG_PTR>(&icon));
     return icon;
 }
 
@@ -214,8 +214,7 @@ BOOL MainWindow::onCreate(HWND window, LPCREATESTRUCT /*create*/)
     // Created in tab order: the buttons are the only controls that take the
     // focus, and the panels are painted, not windows.
     auto place = [&](const layout::Panel& panel, const layout::Button& button, int id) {
-        return createButton(window, id, button.caption,
-                            panel.geometry.left + button.geometry.left,
+        return createButton(window, id, button.caption, panel.geometry.left + button.geometry.left,
                             panel.geometry.top + button.geometry.top, button.geometry.width,
                             button.geometry.height);
     };
@@ -314,8 +313,8 @@ void MainWindow::onDrawItem(HWND /*window*/, const DRAWITEMSTRUCT* item)
     drawGlyph(dc, item->CtlID == kCloseId ? Glyph::OpenDoor : Glyph::Tick, POINT{left, glyphTop},
               disabled);
 
-    RECT textBox{left + layout::kGlyphSize + kGlyphSpacing, box.top + shift,
-                 left + contentWidth, box.bottom + shift};
+    RECT textBox{left + layout::kGlyphSize + kGlyphSpacing, box.top + shift, left + contentWidth,
+                 box.bottom + shift};
     SetBkMode(dc, TRANSPARENT);
     if (disabled) {
         // The classic engraved caption: white shadow under grey text.
@@ -391,9 +390,10 @@ std::optional<std::string> MainWindow::chooseXmlFile()
 {
     // Until a file has been chosen the dialog opens in the XML folder;
     // afterwards in the folder of the chosen file.
-    const std::wstring folder = session_.selectedXmlFile.empty()
-                                    ? xmlDialogFolder(workingFolder_).wstring()
-                                    : pathFromUtf8(session_.selectedXmlFile).parent_path().wstring();
+    const std::wstring folder =
+        session_.selectedXmlFile.empty()
+            ? xmlDialogFolder(workingFolder_).wstring()
+            : pathFromUtf8(session_.selectedXmlFile).parent_path().wstring();
     if (const std::optional<std::wstring> chosen = chooseXmlFileIn(window_, folder))
         return toUtf8(*chosen);
     return std::nullopt;
