@@ -213,25 +213,23 @@ BOOL MainWindow::onCreate(HWND window, LPCREATESTRUCT /*create*/)
 
     // Created in tab order: the buttons are the only controls that take the
     // focus, and the panels are painted, not windows.
-    auto place = [&](const layout::Panel& panel, const layout::Button& button, int id) {
-        return createButton(window, id, button.caption, panel.geometry.left + button.geometry.left,
-                            panel.geometry.top + button.geometry.top, button.geometry.width,
-                            button.geometry.height);
-    };
-    bClose_ = place(layout::kDraw3D1, layout::kBClose, kCloseId);
-    bExportar_ = place(layout::kDraw3D2, layout::kBExportar, kExportarId);
-    bImportar_ = place(layout::kDraw3D3, layout::kBImportar, kImportarId);
+    bClose_ = createButton(window, kCloseId, layout::kDraw3D1, layout::kBClose);
+    bExportar_ = createButton(window, kExportarId, layout::kDraw3D2, layout::kBExportar);
+    bImportar_ = createButton(window, kImportarId, layout::kDraw3D3, layout::kBImportar);
     focus_ = bClose_;
     return bClose_ != nullptr && bExportar_ != nullptr && bImportar_ != nullptr;
 }
 
-HWND MainWindow::createButton(HWND parent, int id, const char* caption, int left, int top,
-                              int width, int height)
+HWND MainWindow::createButton(HWND parent, int id, const layout::Panel& panel,
+                              const layout::Button& spec)
 {
-    const std::wstring text = toWide(caption);
+    // The layout places buttons on their panel; the panels are not windows.
+    const std::wstring text = toWide(spec.caption);
     const HWND button = CreateWindowExW(
-        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, left, top,
-        width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+        panel.geometry.left + spec.geometry.left, panel.geometry.top + spec.geometry.top,
+        spec.geometry.width, spec.geometry.height, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (button != nullptr)
         SetWindowFont(button, dialogFont_.get(), FALSE);

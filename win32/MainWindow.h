@@ -3,6 +3,7 @@
 #include "core/CommandFrame.h"
 #include "core/Session.h"
 #include "core/UserInterface.h"
+#include "core/WindowLayout.h"
 #include "win32/Handles.h"
 #include "win32/Win.h"
 
@@ -44,8 +45,7 @@ private:
     BOOL onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMessage);
     LRESULT onGetDefaultId(HWND window);
 
-    HWND createButton(HWND parent, int id, const char* caption, int left, int top, int width,
-                      int height);
+    HWND createButton(HWND parent, int id, const layout::Panel& panel, const layout::Button& spec);
     void paintClientArea(HDC dc, const RECT& client);
     void BExportarClick();
     void BImportarClick();
