@@ -19,6 +19,8 @@ packages=(
   # compiler, what fetches and unpacks Debian's sources, GoogleTest's sources.
   g++-mingw-w64-x86-64-posix dpkg-dev xz-utils patch zip googletest
   wine wine64 fonts-wine xvfb xdotool
+  # The window's test under Wine: screenshots and their colours.
+  imagemagick
 )
 
 missing=()

@@ -3,7 +3,8 @@
 # then the command line on the sample cycle (export, a timetable stand-in,
 # import) with accented names, its tables compared byte for byte and its
 # result element by element with the Linux build's, and its sharing with a
-# second Windows process. Usage: windows-test.sh [LINUX_BUILD_FOLDER]
+# second Windows process; then the window, driven on a virtual display
+# (tests/win32/window-test.sh). Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,7 +15,7 @@ suites=(core_tests tables_tests xml_tests export_tests import_tests)
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
-  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file >/dev/null
+  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli tmq_timetable_stand_in >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -127,5 +128,15 @@ timeout 60 script -qec "'$TMQ_WINE' '$cli' --help" /dev/null </dev/null >"$cycle
 grep -q "Lee los catálogos" "$cycle/console.out" || fail "la ayuda en la consola no llegó bien"
 
 tmq_wine_stop
+
+# --- The window, on a virtual display -------------------------------------------
+
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null; then
+  bash "$root/tests/win32/window-test.sh" "$build/TransMirtavQuelmar.exe" "$build/window-test" ||
+    fail "la ventana (capturas en $build/window-test)"
+else
+  echo "Sin Xvfb, xdotool o ImageMagick: se omite la prueba de la ventana"
+fi
+
 echo "Windows bajo Wine: $(($(date +%s) - started)) s, $failures fallos"
 [ "$failures" = 0 ]
