@@ -1,8 +1,8 @@
 #pragma once
 
+#include "cli/Console.h"
 #include "core/UserInterface.h"
 
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -12,7 +12,7 @@ namespace tmq::cli {
 class ConsoleReport : public Report {
 public:
     bool wanted() const override { return true; }
-    void line(const std::string& text) override { std::cout << text << "\n"; }
+    void line(const std::string& text) override { writeText(Stream::Output, text + "\n"); }
 };
 
 // The command line's answer to the user-interface operations: the file is

@@ -1,7 +1,6 @@
 #include "cli/CliCommand.h"
+#include "cli/Console.h"
 #include "core/DemoTimetable.h"
-
-#include <iostream>
 
 namespace tmq::cli {
 
@@ -11,11 +10,11 @@ int runDemoTimetable(const CliArguments& arguments)
 {
     const DemoTimetable timetable = writeDemoTimetable(arguments.folder);
     for (const std::string& line : timetable.unplaced)
-        std::cout << line << "\n";
+        writeText(Stream::Output, line + "\n");
     const std::size_t placed = timetable.rows.size() - timetable.unplaced.size();
-    std::cout << "SOLUC escrito (horario de prueba): " << placed
-              << (placed == 1 ? " sesión colocada, " : " sesiones colocadas, ")
-              << timetable.unplaced.size() << " sin colocar\n";
+    writeText(Stream::Output, "SOLUC escrito (horario de prueba): " + std::to_string(placed) +
+                                  (placed == 1 ? " sesión colocada, " : " sesiones colocadas, ") +
+                                  std::to_string(timetable.unplaced.size()) + " sin colocar\n");
     return kExitDone;
 }
 

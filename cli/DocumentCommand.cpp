@@ -1,7 +1,7 @@
 #include "cli/DocumentCommand.h"
+#include "cli/Console.h"
 #include "cli/ConsoleInterface.h"
-
-#include <iostream>
+#include "core/PlatformFiles.h"
 
 namespace tmq::cli {
 
@@ -10,14 +10,14 @@ int runDocumentCommand(const CliArguments& arguments, DocumentCommandFn command)
     const std::string& file = arguments.operands.at(0);
     // The result file is built from the full path, as the window's dialog gives it.
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
-    ConsoleInterface ui(ec ? file : absolute.string(), arguments.verbose);
+    const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(file), ec);
+    ConsoleInterface ui(ec ? file : pathToUtf8(absolute), arguments.verbose);
     Session session;
     if (command(ui, session, arguments.folder) == CommandResult::FileMissing) {
-        std::cerr << ui.message() << "\n";
+        writeText(Stream::Error, ui.message() + "\n");
         return kExitFileMissing;
     }
-    std::cout << ui.message() << "\n";
+    writeText(Stream::Output, ui.message() + "\n");
     return kExitDone;
 }
 

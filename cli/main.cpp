@@ -1,15 +1,20 @@
 // transmirtavquelmar-cli: the export and import commands without the window,
 // and a stand-in timetable to try them with.
 #include "cli/CliCommand.h"
+#include "cli/Console.h"
+#include "core/PlatformFiles.h"
 #include "core/WorkingFolder.h"
 
-#include <iostream>
 #include <optional>
+#include <sstream>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 using tmq::cli::CliCommand;
+using tmq::cli::Stream;
+using tmq::cli::writeText;
 
 const std::vector<CliCommand>& commands()
 {
@@ -27,7 +32,7 @@ void printUsage(std::ostream& out)
             << " [--dir CARPETA]\n    " << command.summary << "\n";
     out << "\nOpciones:\n"
            "  --dir CARPETA  carpeta de trabajo de las tablas (por omisión "
-        << tmq::defaultWorkingFolder().string()
+        << tmq::pathToUtf8(tmq::defaultWorkingFolder())
         << ";\n"
            "                 el programa nunca la crea)\n"
            "  --verbose      export e import cuentan los registros y actividades escritos y\n"
@@ -40,15 +45,15 @@ void printUsage(std::ostream& out)
 
 int usageError(const std::string& text)
 {
-    std::cerr << "transmirtavquelmar-cli: " << text << "\n"
-              << "Pruebe 'transmirtavquelmar-cli --help'.\n";
+    writeText(Stream::Error, "transmirtavquelmar-cli: " + text + "\n" +
+                                 "Pruebe 'transmirtavquelmar-cli --help'.\n");
     return tmq::cli::kExitError;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Runs the command line `argv`, given in UTF-8.
+int run(const std::vector<std::string>& argv)
 {
+    const int argc = static_cast<int>(argv.size());
     std::optional<CliCommand> command;
     tmq::cli::CliArguments arguments;
     arguments.folder = tmq::defaultWorkingFolder();
@@ -56,15 +61,17 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            printUsage(std::cout);
+            std::ostringstream usage;
+            printUsage(usage);
+            writeText(Stream::Output, usage.str());
             return tmq::cli::kExitDone;
         }
         if (arg == "--dir") {
             if (++i >= argc)
                 return usageError("falta la carpeta tras --dir");
-            arguments.folder = argv[i];
+            arguments.folder = tmq::pathFromUtf8(argv[i]);
         } else if (arg.starts_with("--dir=")) {
-            arguments.folder = std::string(arg.substr(6));
+            arguments.folder = tmq::pathFromUtf8(arg.substr(6));
         } else if (arg == "--verbose" || arg == "-v") {
             arguments.verbose = true;
         } else if (arg.starts_with("-") && arg != "-") {
@@ -89,7 +96,23 @@ int main(int argc, char** argv)
     try {
         return command->run(arguments);
     } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
+        writeText(Stream::Error, std::string(e.what()) + "\n");
         return tmq::cli::kExitError;
     }
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Built with -municode: Windows hands the arguments over as UTF-16, so that
+// names with any character arrive whole.
+int wmain(int argc, wchar_t** argv)
+{
+    return run(tmq::cli::argumentsAsUtf8(argc, argv));
+}
+#else
+int main(int argc, char** argv)
+{
+    return run(std::vector<std::string>(argv, argv + argc));
+}
+#endif

@@ -2,11 +2,12 @@
 
 #include "core/CommandFrame.h"
 #include "core/Report.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 
 namespace tmq {
+
+class XmlDocument;
 
 inline constexpr const char* kExportDoneMessage = "Proceso finalizado";
 

@@ -2,12 +2,13 @@
 
 #include "core/CommandFrame.h"
 #include "core/Report.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <string>
 
 namespace tmq {
+
+class XmlDocument;
 
 inline constexpr const char* kImportDoneMessage = "Proceso Terminado";
 

@@ -15,7 +15,14 @@ packages=(
   python3 python3-dbfread
   util-linux
   locales
-  dpkg-dev file
+  # Windows build (make windows) and its tests under Wine: the cross
+  # compiler, what fetches and unpacks Debian's sources, GoogleTest's sources.
+  g++-mingw-w64-x86-64-posix dpkg-dev xz-utils patch zip googletest
+  wine wine64 fonts-wine xvfb xdotool
+  # The window's test under Wine: screenshots and their colours.
+  imagemagick
+  # The Debian package (make package): dpkg-shlibdeps and what it needs.
+  file
 )
 
 missing=()
