@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The Windows setup program under Wine, in a fresh prefix of its own:
+# a silent install, the installed command line exporting the sample school
+# into C:\MTEMP, the Start-menu shortcuts and the entry in the list of
+# installed programs, an install into another folder that replaces the first
+# without a second entry, and a silent uninstall that removes every file,
+# shortcut and registry value of ours and nothing else: not C:\MTEMP with its
+# tables, not a document a user left in the program's folder.
+#
+# Usage: installer-test.sh SETUP_EXE EXAMPLES_DIR
+set -euo pipefail
+
+setup_exe="$(realpath "$1")"
+examples="$(realpath "$2")"
+
+wine=/usr/lib/wine/wine64
+work="$(mktemp -d)"
+export WINEPREFIX="$work/prefix"
+export WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8
+# No .desktop entries in the host's menus from the shortcuts we create.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FALLO: $*" >&2
+  exit 1
+}
+
+# Runs a Windows program and waits for it and for everything it started
+# (an uninstaller copies itself to the temporary folder and runs the copy).
+run() {
+  timeout 120 "$wine" "$@" || return $?
+  timeout 120 wineserver -w
+}
+
+windows_path() {
+  printf 'Z:%s' "${1//\//\\}"
+}
+
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMirtavQuelmar'
+
+# Prints the value NAME of our entry in the list of installed programs, as
+# "reg query" shows it ("REG_SZ    text", "REG_DWORD    0x1f"); fails when
+# it is missing.
+registry_value() {
+  timeout 60 "$wine" reg query "$uninstall_key" /v "$1" 2>/dev/null |
+    tr -d '\r' | sed -n "s/^ *$1 *//p" | grep .
+}
+
+# Lists the prefix's files, less the ones Wine itself changes on every run.
+list_files() {
+  (cd "$WINEPREFIX/drive_c" &&
+    find . -path ./windows -prune -o -path '*/Temp' -prune -o -print | LC_ALL=C sort)
+}
+
+drive_c="$WINEPREFIX/drive_c"
+programs="$drive_c/Program Files/TransMirtavQuelmar"
+menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TransMirtavQuelmar"
+
+timeout 300 "$wine" wineboot -i >/dev/null 2>&1
+timeout 120 wineserver -w
+
+# The timetable program's working folder, with a timetable and an older
+# result document in it.
+mkdir -p "$drive_c/MTEMP"
+printf 'mesa de horarios' >"$drive_c/MTEMP/SOLUC.DBF"
+printf '<resultado/>' >"$drive_c/MTEMP/ResultadoMirtavcentro.xml"
+before="$(list_files)"
+
+run "$setup_exe" /S || fail "la instalación terminó con $?"
+
+for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe desinstalar.exe; do
+  [ -s "$programs/$f" ] || fail "falta $f en Program Files"
+done
+[ "$(find "$programs" -iname 'l*ame*.txt' | wc -l)" -eq 1 ] || fail "falta el léame en Program Files"
+for link in TransMirtavQuelmar.lnk Léame.lnk; do
+  [ -s "$menu/$link" ] || fail "falta el acceso directo $link"
+done
+
+[ "$(registry_value DisplayName)" = "REG_SZ    TransMirtavQuelmar" ] || fail "DisplayName"
+registry_value DisplayVersion | grep -q '^REG_SZ    [0-9]' || fail "DisplayVersion"
+registry_value Publisher | grep -q '^REG_SZ    .' || fail "Publisher"
+[ "$(registry_value DisplayIcon)" = 'REG_SZ    C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe,0' ] ||
+  fail "DisplayIcon"
+[ "$(registry_value UninstallString)" = 'REG_SZ    "C:\Program Files\TransMirtavQuelmar\desinstalar.exe"' ] ||
+  fail "UninstallString"
+[ "$(registry_value QuietUninstallString)" = 'REG_SZ    "C:\Program Files\TransMirtavQuelmar\desinstalar.exe" /S' ] ||
+  fail "QuietUninstallString"
+size="$(registry_value EstimatedSize | sed -n 's/^REG_DWORD    //p')"
+[ $((size)) -gt 0 ] || fail "EstimatedSize"
+[ "$(registry_value NoModify)" = "REG_DWORD    0x1" ] || fail "NoModify"
+[ "$(registry_value NoRepair)" = "REG_DWORD    0x1" ] || fail "NoRepair"
+
+# The installed command line exports the sample school into C:\MTEMP.
+run "C:\\Program Files\\TransMirtavQuelmar\\transmirtavquelmar-cli.exe" export \
+  "$(windows_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
+  fail "la exportación terminó con $?: $(cat "$work/export.out")"
+for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
+  [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
+done
+mtemp_sums="$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)"
+before="$(printf '%s\n' "$before" $(cd "$drive_c" && ls ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
+
+# Installing again into another folder takes the first install's place: one
+# entry in the list, nothing left in the first folder.
+run "$setup_exe" /S '/D=C:\Otra\TransMirtavQuelmar' || fail "la segunda instalación terminó con $?"
+[ ! -e "$programs" ] || fail "la instalación anterior quedó en Program Files"
+programs="$drive_c/Otra/TransMirtavQuelmar"
+[ -s "$programs/transmirtavquelmar-cli.exe" ] || fail "la segunda instalación no dejó el programa"
+[ "$(registry_value InstallLocation)" = 'REG_SZ    C:\Otra\TransMirtavQuelmar' ] || fail "InstallLocation"
+entries="$(timeout 60 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  tr -d '\r' | grep -c 'DisplayName *REG_SZ *TransMirtavQuelmar$' || true)"
+[ "$entries" -eq 1 ] || fail "$entries entradas en la lista de programas instalados"
+[ -s "$menu/TransMirtavQuelmar.lnk" ] || fail "la segunda instalación no dejó el acceso directo"
+
+# A document the user saved beside the program.
+printf '<resultado/>' >"$programs/ResultadoMirtavmio.xml"
+
+run 'C:\Otra\TransMirtavQuelmar\desinstalar.exe' /S || fail "la desinstalación terminó con $?"
+
+[ "$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)" = "$mtemp_sums" ] ||
+  fail "la desinstalación cambió C:\\MTEMP"
+[ "$(ls -A "$programs")" = "ResultadoMirtavmio.xml" ] ||
+  fail "la carpeta del programa guarda, tras desinstalar: $(ls -A "$programs")"
+rm "$programs/ResultadoMirtavmio.xml"
+rmdir "$programs" "$drive_c/Otra"
+after="$(list_files)"
+[ "$after" = "$before" ] || fail "la desinstalación no dejó los archivos como estaban:
+$(diff <(echo "$before") <(echo "$after") || true)"
+if registry_value DisplayName >/dev/null; then
+  fail "la entrada sigue en la lista de programas instalados"
+fi
+echo "instalación y desinstalación correctas"
