@@ -52,9 +52,10 @@ function(tmq_add_windows_installer readme output_dir)
             -DREADME=${readme}
             -DREADME_NAME=${readme_name}
             -DICON=${TMQ_ICON}
+            -DSIDE_BITMAP=${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp
             -DOUTFILE=${setup}
             ${script}
-    DEPENDS ${script} ${TMQ_ICON} ${readme} TransMirtavQuelmar transmirtavquelmar-cli
+    DEPENDS ${script} ${TMQ_ICON} ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp ${readme} TransMirtavQuelmar transmirtavquelmar-cli
     COMMENT "Instalador ${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe"
     VERBATIM)
   add_custom_target(installer ALL DEPENDS ${setup})

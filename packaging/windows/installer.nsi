@@ -7,6 +7,7 @@
 ;   README        path of the Spanish readme
 ;   README_NAME   its file name, as installed
 ;   ICON          path of the program's .ico
+;   SIDE_BITMAP   path of the finish page's picture (164 x 314 BMP)
 ;   OUTFILE       path of the setup program to write
 ; Read as UTF-8 (makensis -INPUTCHARSET UTF8).
 ; The uninstaller removes only the files, shortcuts and registry entry named
@@ -49,6 +50,10 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; The finish page's title names the program and its version: room for three lines.
+!define MUI_FINISHPAGE_TITLE_3LINES
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PRODUCT}.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Iniciar ${PRODUCT}"
 
