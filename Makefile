@@ -1,9 +1,10 @@
 # Set-up, build and test in one step each; see README.md.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
+WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test check bench clean
+.PHONY: all setup configure build run test check bench clean windows
 
 all: build
 
@@ -29,5 +30,9 @@ bench: setup
 	@cmake --build $(BENCH_DIR) -j $(JOBS)
 	./$(BENCH_DIR)/bench/tmq_bench
 
+# Windows: cross-built programs and their zip, in $(WINDOWS_DIR)/.
+windows: setup
+	@WINDOWS_DIR=$(abspath $(WINDOWS_DIR)) JOBS=$(JOBS) bash scripts/windows-build.sh
+
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(WINDOWS_DIR)

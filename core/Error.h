@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace tmq {
 
@@ -18,5 +19,7 @@ std::string errorReportText(const std::string& message);
 
 // The system's reason for the failure `errnoValue`, in Spanish.
 std::string systemReason(int errnoValue);
+// The same for an error code of the C library or, on Windows, of the system.
+std::string systemReason(const std::error_code& error);
 
 } // namespace tmq

@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "xml/AtomicFile.h"
 #include "xml/SafeParser.h"
 
@@ -38,7 +39,7 @@ std::string qualifiedName(const xmlNode* node)
 
 std::string readWholeFile(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFile(pathFromUtf8(path), "rb");
     if (file == nullptr)
         throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
     std::string content;
