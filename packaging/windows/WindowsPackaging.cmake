@@ -33,31 +33,38 @@ endfunction()
 
 # Adds the target `installer`, which writes
 # TransMirtavQuelmar-<version>-setup.exe into OUTPUT_DIR from the two
-# executables and the Spanish readme README (installed under its own name).
+# executables and the Spanish readme README, installed under its own name
+# with Windows line ends so that Notepad shows it right.
 function(tmq_add_windows_installer readme output_dir)
+  if(NOT TARGET TransMirtavQuelmar OR NOT TARGET transmirtavquelmar-cli)
+    return()
+  endif()
   find_program(TMQ_MAKENSIS makensis)
   if(NOT TMQ_MAKENSIS)
     message(WARNING "makensis (paquete nsis) no está instalado: no se construirá el instalador")
     return()
   endif()
   get_filename_component(readme_name "${readme}" NAME)
+  set(installed_readme ${CMAKE_CURRENT_BINARY_DIR}/installer/${readme_name})
+  configure_file(${readme} ${installed_readme} @ONLY NEWLINE_STYLE CRLF)
   set(setup ${output_dir}/${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe)
   set(script ${TMQ_PACKAGING_WINDOWS_DIR}/installer.nsi)
+  set(side_bitmap ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp)
   add_custom_command(OUTPUT ${setup}
     COMMAND ${TMQ_MAKENSIS} -WX -V2 -INPUTCHARSET UTF8
             -DVERSION=${PROJECT_VERSION}
             -DVERSION4=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${TMQ_VERSION_PATCH_OR_ZERO}.0
             -DWINDOW_EXE=$<TARGET_FILE:TransMirtavQuelmar>
             -DCLI_EXE=$<TARGET_FILE:transmirtavquelmar-cli>
-            -DREADME=${readme}
+            -DREADME=${installed_readme}
             -DREADME_NAME=${readme_name}
             -DICON=${TMQ_ICON}
-            -DSIDE_BITMAP=${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp
+            -DSIDE_BITMAP=${side_bitmap}
             -DOUTFILE=${setup}
             ${script}
-    DEPENDS ${script} ${TMQ_ICON} ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp ${readme} TransMirtavQuelmar transmirtavquelmar-cli
+    DEPENDS ${script} ${TMQ_ICON} ${side_bitmap} ${installed_readme}
+            TransMirtavQuelmar transmirtavquelmar-cli
     COMMENT "Instalador ${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe"
     VERBATIM)
-  add_custom_target(installer ALL DEPENDS ${setup})
-  set(TMQ_SETUP_EXE ${setup} PARENT_SCOPE)
+  add_custom_target(installer DEPENDS ${setup})
 endfunction()
