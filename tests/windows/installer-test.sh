@@ -74,10 +74,9 @@ before="$(list_files)"
 
 run "$setup_exe" /S || fail "la instalación terminó con $?"
 
-for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe desinstalar.exe; do
+for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
 done
-[ "$(find "$programs" -iname 'l*ame*.txt' | wc -l)" -eq 1 ] || fail "falta el léame en Program Files"
 for link in TransMirtavQuelmar.lnk Léame.lnk; do
   [ -s "$menu/$link" ] || fail "falta el acceso directo $link"
 done
