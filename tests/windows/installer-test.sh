@@ -13,7 +13,7 @@ set -euo pipefail
 setup_exe="$(realpath "$1")"
 examples="$(realpath "$2")"
 
-wine=/usr/lib/wine/wine64
+wine=wine
 work="$(mktemp -d)"
 export WINEPREFIX="$work/prefix"
 export WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8
@@ -77,9 +77,10 @@ run "$setup_exe" /S || fail "la instalación terminó con $?"
 for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
 done
-for link in TransMirtavQuelmar.lnk Léame.lnk; do
-  [ -s "$menu/$link" ] || fail "falta el acceso directo $link"
-done
+grep -aqF 'C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
+  fail "falta el acceso directo a la ventana"
+grep -aqF 'C:\Program Files\TransMirtavQuelmar\LEEME.txt' "$menu/Léame.lnk" ||
+  fail "falta el acceso directo al léame"
 
 [ "$(registry_value DisplayName)" = "REG_SZ    TransMirtavQuelmar" ] || fail "DisplayName"
 registry_value DisplayVersion | grep -q '^REG_SZ    [0-9]' || fail "DisplayVersion"
@@ -115,7 +116,8 @@ programs="$drive_c/Otra/TransMirtavQuelmar"
 entries="$(timeout 60 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
   tr -d '\r' | grep -c 'DisplayName *REG_SZ *TransMirtavQuelmar$' || true)"
 [ "$entries" -eq 1 ] || fail "$entries entradas en la lista de programas instalados"
-[ -s "$menu/TransMirtavQuelmar.lnk" ] || fail "la segunda instalación no dejó el acceso directo"
+grep -aqF 'C:\Otra\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
+  fail "el acceso directo no lleva a la segunda instalación"
 
 # A document the user saved beside the program.
 printf '<resultado/>' >"$programs/ResultadoMirtavmio.xml"
