@@ -53,7 +53,6 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 ; The finish page's title names the program and its version: room for three lines.
 !define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
-!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PRODUCT}.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Iniciar ${PRODUCT}"
 
