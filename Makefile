@@ -4,7 +4,7 @@ BENCH_DIR ?= build-bench
 WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test check bench clean windows
+.PHONY: all setup configure build run test test-windows check bench clean windows
 
 all: build
 
@@ -22,6 +22,13 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
+	  $(MAKE) --no-print-directory test-windows; \
+	else echo "Sin Wine o sin mingw-w64: se omiten las pruebas de Windows"; fi
+
+# The Windows build's tests under Wine (scripts/windows-test.sh).
+test-windows: build
+	@WINDOWS_DIR=$(abspath $(WINDOWS_DIR)) JOBS=$(JOBS) bash scripts/windows-test.sh $(BUILD_DIR)
 
 check: test
 

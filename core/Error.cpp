@@ -92,6 +92,14 @@ int errnoFromWindows(int code)
 
 } // namespace
 
+#ifdef _WIN32
+int errnoFromWindowsError(int code)
+{
+    const int number = errnoFromWindows(code);
+    return number != 0 ? number : EIO;
+}
+#endif
+
 std::string systemReason(const std::error_code& error)
 {
 #ifdef _WIN32

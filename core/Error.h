@@ -22,4 +22,10 @@ std::string systemReason(int errnoValue);
 // The same for an error code of the C library or, on Windows, of the system.
 std::string systemReason(const std::error_code& error);
 
+#ifdef _WIN32
+// The C library's error number closest to a Windows error code (EIO when
+// none is alike).
+int errnoFromWindowsError(int code);
+#endif
+
 } // namespace tmq

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "core/PlatformFiles.h"
+#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 
 #include <cerrno>
@@ -35,7 +36,9 @@ SAFile openFile(const char* name, const char* access)
     // their absence is no failure.
     if (t_tableFile == nullptr || !isTableFile(name))
         return reinterpret_cast<SAFile>(tmq::openFile(pathFromUtf8(name), access));
-    std::FILE* file = tmq::openFile(*t_tableFile, access);
+    std::FILE* file = FileLock::openHeld(*t_tableFile, access);
+    if (file == nullptr)
+        file = tmq::openFile(*t_tableFile, access);
     if (file == nullptr)
         t_openError = errno;
     return reinterpret_cast<SAFile>(file);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 namespace tmq {
 
@@ -40,8 +41,14 @@ std::string qualifiedName(const xmlNode* node)
 std::string readWholeFile(const std::string& path)
 {
     std::FILE* file = openFile(pathFromUtf8(path), "rb");
-    if (file == nullptr)
-        throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
+    if (file == nullptr) {
+        const int reason = errno;
+        // Windows refuses to open a folder at all; name that plainly.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(pathFromUtf8(path), ignored))
+            throw Error("No se puede leer el archivo '" + path + "': " + systemReason(EISDIR));
+        throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(reason));
+    }
     std::string content;
     char buffer[65536];
     std::size_t count = 0;
