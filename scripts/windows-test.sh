@@ -122,5 +122,20 @@ run_windows 1 "$cycle/missing.out" "$cli" export "$(win "no existe.xml")" --dir 
 grep -q "^No existe archivo" "$cycle/missing.out" || fail "falta 'No existe archivo'"
 
 tmq_wine_stop
+
+# --- The setup program, in a prefix of its own --------------------------------
+
+if [ -n "$(ls "$root"/win32/*.cpp 2>/dev/null)" ]; then
+  WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" installer >/dev/null
+  version="$(sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+  installer_started=$(date +%s)
+  if bash "$root/tests/windows/installer-test.sh" "$build/TransMirtavQuelmar-$version-setup.exe" \
+    "$root/examples"; then
+    echo "instalador: $(($(date +%s) - installer_started)) s"
+  else
+    fail "el instalador"
+  fi
+fi
+
 echo "Windows bajo Wine: $(($(date +%s) - started)) s, $failures fallos"
 [ "$failures" = 0 ]

@@ -12,16 +12,17 @@ set -euo pipefail
 
 setup_exe="$(realpath "$1")"
 examples="$(realpath "$2")"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 
-wine=wine
 work="$(mktemp -d)"
-export WINEPREFIX="$work/prefix"
-export WINEARCH=win64 WINEDEBUG=-all LC_ALL=C.UTF-8
-# No .desktop entries in the host's menus from the shortcuts we create.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+tmq_wine_start "$work"
+# No .desktop entries in the host's menus for the shortcuts we create.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  tmq_wine_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,28 +32,22 @@ fail() {
   exit 1
 }
 
-# Runs a Windows program and waits for it and for everything it started
-# (an uninstaller copies itself to the temporary folder and runs the copy).
-run() {
-  timeout 120 "$wine" "$@" || return $?
-  timeout 120 wineserver -w
-}
-
-windows_path() {
-  printf 'Z:%s' "${1//\//\\}"
+wine() {
+  timeout 120 "$TMQ_WINE" "$@"
 }
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMirtavQuelmar'
 
-# Prints the value NAME of our entry in the list of installed programs, as
+# Prints the value NAME of our entry in the list of installed programs as
 # "reg query" shows it ("REG_SZ    text", "REG_DWORD    0x1f"); fails when
 # it is missing.
 registry_value() {
-  timeout 60 "$wine" reg query "$uninstall_key" /v "$1" 2>/dev/null |
+  wine reg query "$uninstall_key" /v "$1" 2>/dev/null |
     tr -d '\r' | sed -n "s/^ *$1 *//p" | grep .
 }
 
-# Lists the prefix's files, less the ones Wine itself changes on every run.
+# Lists the prefix's files, less Windows' own folder and the temporary ones,
+# which Wine changes on every run.
 list_files() {
   (cd "$WINEPREFIX/drive_c" &&
     find . -path ./windows -prune -o -path '*/Temp' -prune -o -print | LC_ALL=C sort)
@@ -62,9 +57,6 @@ drive_c="$WINEPREFIX/drive_c"
 programs="$drive_c/Program Files/TransMirtavQuelmar"
 menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TransMirtavQuelmar"
 
-timeout 300 "$wine" wineboot -i >/dev/null 2>&1
-timeout 120 wineserver -w
-
 # The timetable program's working folder, with a timetable and an older
 # result document in it.
 mkdir -p "$drive_c/MTEMP"
@@ -72,7 +64,7 @@ printf 'mesa de horarios' >"$drive_c/MTEMP/SOLUC.DBF"
 printf '<resultado/>' >"$drive_c/MTEMP/ResultadoMirtavcentro.xml"
 before="$(list_files)"
 
-run "$setup_exe" /S || fail "la instalación terminó con $?"
+wine "$setup_exe" /S || fail "la instalación terminó con $?"
 
 for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
@@ -97,8 +89,8 @@ size="$(registry_value EstimatedSize | sed -n 's/^REG_DWORD    //p')"
 [ "$(registry_value NoRepair)" = "REG_DWORD    0x1" ] || fail "NoRepair"
 
 # The installed command line exports the sample school into C:\MTEMP.
-run "C:\\Program Files\\TransMirtavQuelmar\\transmirtavquelmar-cli.exe" export \
-  "$(windows_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
+wine 'C:\Program Files\TransMirtavQuelmar\transmirtavquelmar-cli.exe' export \
+  "$(tmq_wine_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
   fail "la exportación terminó con $?: $(cat "$work/export.out")"
 for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
   [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
@@ -108,12 +100,12 @@ before="$(printf '%s\n' "$before" $(cd "$drive_c" && ls ./MTEMP/*.DBF) | LC_ALL=
 
 # Installing again into another folder takes the first install's place: one
 # entry in the list, nothing left in the first folder.
-run "$setup_exe" /S '/D=C:\Otra\TransMirtavQuelmar' || fail "la segunda instalación terminó con $?"
+wine "$setup_exe" /S '/D=C:\Otra\TransMirtavQuelmar' || fail "la segunda instalación terminó con $?"
 [ ! -e "$programs" ] || fail "la instalación anterior quedó en Program Files"
 programs="$drive_c/Otra/TransMirtavQuelmar"
 [ -s "$programs/transmirtavquelmar-cli.exe" ] || fail "la segunda instalación no dejó el programa"
 [ "$(registry_value InstallLocation)" = 'REG_SZ    C:\Otra\TransMirtavQuelmar' ] || fail "InstallLocation"
-entries="$(timeout 60 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+entries="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
   tr -d '\r' | grep -c 'DisplayName *REG_SZ *TransMirtavQuelmar$' || true)"
 [ "$entries" -eq 1 ] || fail "$entries entradas en la lista de programas instalados"
 grep -aqF 'C:\Otra\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
@@ -122,7 +114,16 @@ grep -aqF 'C:\Otra\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtav
 # A document the user saved beside the program.
 printf '<resultado/>' >"$programs/ResultadoMirtavmio.xml"
 
-run 'C:\Otra\TransMirtavQuelmar\desinstalar.exe' /S || fail "la desinstalación terminó con $?"
+# The uninstaller copies itself to the temporary folder, starts the copy and
+# returns at once; the copy removes our entry last.
+wine 'C:\Otra\TransMirtavQuelmar\desinstalar.exe' /S || fail "la desinstalación terminó con $?"
+for _ in $(seq 120); do
+  registry_value DisplayName >/dev/null || break
+  sleep 0.5
+done
+if registry_value DisplayName >/dev/null; then
+  fail "la entrada sigue en la lista de programas instalados"
+fi
 
 [ "$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)" = "$mtemp_sums" ] ||
   fail "la desinstalación cambió C:\\MTEMP"
@@ -133,7 +134,4 @@ rmdir "$programs" "$drive_c/Otra"
 after="$(list_files)"
 [ "$after" = "$before" ] || fail "la desinstalación no dejó los archivos como estaban:
 $(diff <(echo "$before") <(echo "$after") || true)"
-if registry_value DisplayName >/dev/null; then
-  fail "la entrada sigue en la lista de programas instalados"
-fi
 echo "instalación y desinstalación correctas"
