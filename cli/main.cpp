@@ -34,9 +34,8 @@ void printUsage(std::ostream& out)
 
 int usageError(const std::string& text)
 {
-    tmq::cli::writeText(tmq::cli::Stream::Error,
-                        "transmirtavquelmar-cli: " + text + "\n" +
-                            "Pruebe 'transmirtavquelmar-cli --help'.\n");
+    tmq::cli::writeText(tmq::cli::Stream::Error, "transmirtavquelmar-cli: " + text + "\n" +
+                                                     "Pruebe 'transmirtavquelmar-cli --help'.\n");
     return kExitError;
 }
 

@@ -113,7 +113,7 @@ std::string utf8ToCp1252(std::string_view utf8)
             // Text from a document mislabelled ISO-8859-1 carries Windows
             // bytes as U+0080..U+009F: they go back to the same byte.
             byte = codePoint >= 0x80 && codePoint <= 0x9F ? static_cast<unsigned char>(codePoint)
-                                                           : codePointToCp1252(codePoint);
+                                                          : codePointToCp1252(codePoint);
         }
         ansi += byte ? static_cast<char>(*byte) : '?';
     }

@@ -182,9 +182,10 @@ TEST(XmlSave, OlderFileHeldByAnotherProgramIsKept)
             doc->save(pathToUtf8(target));
             FAIL() << "saved over a file another program holds";
         } catch (const Error& error) {
-            EXPECT_EQ(std::string(error.what()).rfind(
-                          "No se puede guardar el archivo '" + pathToUtf8(target) + "': ", 0),
-                      0u)
+            EXPECT_EQ(
+                std::string(error.what())
+                    .rfind("No se puede guardar el archivo '" + pathToUtf8(target) + "': ", 0),
+                0u)
                 << error.what();
         }
         EXPECT_EQ(readFile(target), older);
