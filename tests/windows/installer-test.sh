@@ -15,7 +15,7 @@ examples="$(realpath "$2")"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
 work="$(mktemp -d)"
-# shellcheck source=../../scripts/wine-env.sh
+# shellcheck source=scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
 tmq_wine_start "$work"
 # No .desktop entries in the host's menus for the shortcuts we create.
@@ -96,7 +96,7 @@ for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
   [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
 done
 mtemp_sums="$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)"
-before="$(printf '%s\n' "$before" $(cd "$drive_c" && ls ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
+before="$( (echo "$before" && cd "$drive_c" && printf '%s\n' ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
 
 # Installing again into another folder takes the first install's place: one
 # entry in the list, nothing left in the first folder.
