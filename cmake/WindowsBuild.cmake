@@ -2,6 +2,7 @@
 # cmake/mingw-w64.cmake and scripts/windows-deps.sh).
 
 add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
+enable_language(RC)
 
 find_path(LIBXML2_INCLUDE_DIR libxml/parser.h PATH_SUFFIXES libxml2 REQUIRED)
 find_library(LIBXML2_LIBRARY NAMES libxml2.a xml2 REQUIRED)
@@ -32,7 +33,7 @@ function(tmq_add_windows_programs)
     add_executable(TransMirtavQuelmar WIN32 ${sources})
     target_include_directories(TransMirtavQuelmar PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(TransMirtavQuelmar PRIVATE
-      tmq_core comctl32 comdlg32 msimg32 gdi32 user32)
+      tmq_core comctl32 comdlg32 msimg32 gdi32 user32 ole32)
     target_link_options(TransMirtavQuelmar PRIVATE -municode)
   endif()
 endfunction()

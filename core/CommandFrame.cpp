@@ -1,6 +1,7 @@
 #include "core/CommandFrame.h"
 
 #include "core/PlatformFiles.h"
+#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <system_error>

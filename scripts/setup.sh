@@ -21,6 +21,8 @@ packages=(
   # The Windows setup program.
   nsis
   wine wine64 fonts-wine xvfb xdotool
+  # The window's test under Wine: screenshots and their colours.
+  imagemagick
 )
 
 missing=()

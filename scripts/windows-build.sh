@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-windows/ (or $WINDOWS_DIR) and
 # packs them with the Spanish readme into a zip beside them. The libraries
-# come from scripts/windows-deps.sh, built once.
+# come from scripts/windows-deps.sh, built once. Given target names, it
+# builds only those (the tests do so) and packs nothing.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"

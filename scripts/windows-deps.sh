@@ -140,7 +140,7 @@ build_shapelib() {
           # Keep only these two files' sections of the patch.
           awk '/^--- /{hdr=$0; next} /^\+\+\+ /{keep = ($0 ~ /shape\/(dbfopen\.c|shapefil\.h)/);
                  if (keep) print hdr} /^(diff |Index: )/{keep=0} keep' \
-            "$patches/debian/patches/$p" | (cd "$dir" && patch -s -p5)
+            "$patches/debian/patches/$p" | (cd "$dir" && patch -s -p4)
         fi
       done <"$patches/debian/patches/series"
     fi

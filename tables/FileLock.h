@@ -9,9 +9,8 @@ namespace tmq {
 // of its own until unlock() or the object goes. On Linux both advisory kinds
 // are taken, flock() and an open-file-description fcntl() lock, so that
 // programs using either one notice it. On Windows the file is opened with a
-// share mode that lets others read it but not write or delete it (nor open it
-// at all while it is only readable to us); the program's own access to a file
-// it holds goes through openHeld().
+// share mode that lets others read it but not write or delete it; the
+// program's own access to a file it holds goes through openHeld().
 class FileLock {
 public:
     // What became of an attempt to lock a file.
