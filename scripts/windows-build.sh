@@ -47,3 +47,9 @@ rm -f "$zipfile"
 (cd "$root/packaging/windows" && zip -q -l "$zipfile" LEEME.txt)
 (cd "$build" && zip -q "$zipfile" "${programs[@]}")
 echo "$zipfile"
+
+# The setup program, once there are both programs to install.
+if [ ${#programs[@]} -eq 2 ]; then
+  cmake --build "$build" -j "$jobs" --target installer
+  echo "$build/TransMirtavQuelmar-$version-setup.exe"
+fi

@@ -4,7 +4,9 @@
 # import) with accented names, its tables compared byte for byte and its
 # result element by element with the Linux build's, and its sharing with a
 # second Windows process; then the window, driven on a virtual display
-# (tests/win32/window-test.sh). Usage: windows-test.sh [LINUX_BUILD_FOLDER]
+# (tests/win32/window-test.sh), and the setup program installed and
+# uninstalled in a prefix of its own (tests/windows/installer-test.sh).
+# Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,7 +17,7 @@ suites=(core_tests tables_tests xml_tests export_tests import_tests)
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
-  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar >/dev/null
+  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar installer >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -136,6 +138,17 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v con
     fail "la ventana (capturas en $build/window-test)"
 else
   echo "Sin Xvfb, xdotool o ImageMagick: se omite la prueba de la ventana"
+fi
+
+# --- The setup program, in a prefix of its own --------------------------------
+
+version="$(sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+installer_started=$(date +%s)
+if bash "$root/tests/windows/installer-test.sh" "$build/TransMirtavQuelmar-$version-setup.exe" \
+  "$root/examples"; then
+  echo "instalador: $(($(date +%s) - installer_started)) s"
+else
+  fail "el instalador"
 fi
 
 echo "Windows bajo Wine: $(($(date +%s) - started)) s, $failures fallos"

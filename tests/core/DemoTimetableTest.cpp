@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"
 #include "tables/TableLayouts.h"
+#include "xml/XmlDocument.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
