@@ -13,7 +13,9 @@ project=$(cd "$(dirname "$0")/.." && pwd)
 root=${1:-/var/tmp/tmq-fresh}
 mirror=${TMQ_MIRROR:-$(sed -n 's/^URIs: *\(http[^ ]*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)}
 mirror=${mirror:-http://deb.debian.org/debian}
-display=:${TMQ_DISPLAY:-87}
+display=${TMQ_DISPLAY:-87}
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+display=:$display
 
 [ "$(id -u)" -eq 0 ] || { echo "fresh-check: hace falta ser root" >&2; exit 1; }
 for tool in debootstrap Xvfb xdotool git; do
@@ -36,7 +38,7 @@ cleanup() {
 trap cleanup EXIT
 
 bind() { # SOURCE TARGET [mount options...]
-  mkdir -p "$2"
+  if [ -d "$1" ] || [ "${1#/}" = "$1" ]; then mkdir -p "$2"; else mkdir -p "$(dirname "$2")" && touch "$2"; fi
   mount "${@:3}" "$1" "$2"
   mounted+=("$2")
 }
@@ -67,8 +69,6 @@ bind sysfs "$root/sys" -t sysfs
 bind /dev "$root/dev" --bind
 bind devpts "$root/dev/pts" -t devpts -o newinstance,ptmxmode=0666
 bind tmpfs "$root/dev/shm" -t tmpfs
-mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
-bind /tmp/.X11-unix "$root/tmp/.X11-unix" --bind
 
 step "copying the committed project into /root/TransMirtavQuelmar"
 git -C "$project" archive --prefix=TransMirtavQuelmar/ HEAD | tar -x -C "$root/root"
@@ -88,7 +88,13 @@ step "./test ended with $status after $(($(date +%s) - test_started)) s"
 step "./run in the chroot, on Xvfb $display"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
-sleep 2
+for _ in $(seq 1 100); do
+  DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.1
+done
+# Only this display's socket goes into the chroot: Xvfb servers started
+# there by the tests must not meet the sockets of this machine's displays.
+bind "/tmp/.X11-unix/X${display#:}" "$root/tmp/.X11-unix/X${display#:}" --bind
 setsid chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
   DISPLAY="$display" /bin/sh -c 'cd /root/TransMirtavQuelmar && exec ./run' >"$root.run.log" 2>&1 &
 window_pid=$!
