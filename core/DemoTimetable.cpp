@@ -1,7 +1,10 @@
 #include "core/DemoTimetable.h"
 
 #include "core/Cp1252.h"
+#include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "tables/DbfTable.h"
+#include "tables/FileNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,6 +111,12 @@ std::optional<WeekSlot> slotFromName(const std::string& diho)
 
 DemoTimetable writeDemoTimetable(const std::filesystem::path& folder)
 {
+    // The working folder may hold the timetable program's own SOLUC, the
+    // result of its work: a stand-in never replaces it.
+    if (const auto existing = findFileNamedLike(folder, "SOLUC.DBF"))
+        throw Error("Ya hay un horario en '" + pathToUtf8(*existing) +
+                    "': el horario de prueba no lo reemplaza; bórrelo antes si también es "
+                    "de prueba");
     const std::vector<std::string> teachers = readTeachers(folder);
     const std::vector<WeekSlot> slots = readSlots(folder);
     const std::vector<Assignment> assignments = readAssignments(folder);

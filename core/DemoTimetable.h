@@ -30,7 +30,8 @@ struct DemoTimetable {
 // A stand-in for the timetable program, not a timetable solver: reads ASIGT,
 // PROFT and DIASHORAST as the export wrote them in `folder`, gives every
 // assignment ceil(HORAS) sessions placed by placeLessons(), and writes them
-// as SOLUC there, replacing an earlier one. Sessions without a place are
+// as SOLUC there. An existing SOLUC, which may be the timetable program's
+// own, is never replaced: that is an error. Sessions without a place are
 // written with day 0 and listed in `unplaced`.
 DemoTimetable writeDemoTimetable(const std::filesystem::path& folder);
 

@@ -3,6 +3,7 @@
 // group or room twice in a slot, and every session without a place reported.
 
 #include "core/DemoTimetable.h"
+#include "core/Error.h"
 #include "export/ExportCommand.h"
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"
@@ -203,6 +204,25 @@ INSTANTIATE_TEST_SUITE_P(
                "DIASHORAST no tiene tramos"},
         School{"NoTeachers", {}, {"L1"}, {{"MAT", "1A", "A1", 2.0}}, 2, "no hay profesores"}),
     [](const auto& tested) { return std::string(tested.param.name); });
+
+TEST(DemoTimetable, NeverReplacesATimetableThatIsThere)
+{
+    TempDir dir;
+    writeTables(dir.path(), {"", {"ANA"}, {"L1"}, {{"MAT", "1A", "A1", 1.0}}, 0, ""});
+    writeFile(dir / "soluc.dbf", "el horario del programa");
+
+    EXPECT_THROW(
+        {
+            try {
+                writeDemoTimetable(dir.path());
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find("soluc.dbf"), std::string::npos) << e.what();
+                throw;
+            }
+        },
+        Error);
+    EXPECT_EQ(readFile(dir / "soluc.dbf"), "el horario del programa");
+}
 
 TEST(DemoTimetable, SpreadsAnAssignmentOverTheWeek)
 {
