@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         std::cout << ui.message() << "\n";
         return 0;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
+        std::cerr << tmq::userText(e) << "\n";
         return kExitError;
     }
 }

@@ -1,5 +1,8 @@
 #include "core/CommandFrame.h"
 
+#include "core/FolderLock.h"
+#include "tables/TableReplacement.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -41,6 +44,12 @@ CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps
     if (!fileExists(session.selectedXmlFile)) {
         ui.showMessage(kFileMissingMessage);
         return CommandResult::FileMissing;
+    }
+
+    FolderLock folderLock;
+    if (!steps.workingFolder.empty()) {
+        folderLock.lock(steps.workingFolder);
+        removeStaleTemporaryTables(steps.workingFolder);
     }
 
     BusyPointer busy(ui);

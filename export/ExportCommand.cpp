@@ -1,17 +1,47 @@
 #include "export/ExportCommand.h"
 
+#include "core/Error.h"
 #include "export/ExportSteps.h"
+#include "tables/TableReplacement.h"
+
+#include <utility>
 
 namespace tmq {
 
 void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder)
 {
-    ExportarMaterias(doc, workingFolder);
-    ExportarProfesores(doc, workingFolder);
-    ExportarAulas(doc, workingFolder);
-    ExportarGrupos(doc, workingFolder);
-    ExportarAsignaturas(doc, workingFolder);
-    ExportarTramos(doc, workingFolder);
+    using Step = void (*)(const XmlDocument&, const std::filesystem::path&);
+    static constexpr std::pair<Step, const char*> kSteps[] = {
+        {&ExportarMaterias, "ASIGNOMT"}, {&ExportarProfesores, "PROFT"},
+        {&ExportarAulas, "AULAT"},       {&ExportarGrupos, "GRUPOST"},
+        {&ExportarAsignaturas, "ASIGT"}, {&ExportarTramos, "DIASHORAST"},
+    };
+
+    // Each step writes its table under a temporary name; the finished tables
+    // replace the old ones together at the end. A step that fails still
+    // replaces its table with the records written before the failure when
+    // that table is whole; the tables of the steps after it stay as they were.
+    TableReplacement tables(workingFolder);
+    for (const auto& [step, table] : kSteps) {
+        try {
+            step(doc, workingFolder);
+            tables.complete(table);
+        } catch (const Error& error) {
+            tables.completeIfWhole(table);
+            std::string text = tables.withTableNames(error.what());
+            try {
+                tables.commit();
+            } catch (const Error& alsoFailed) {
+                text += ". Además: " + std::string(alsoFailed.what());
+            }
+            throw Error(text);
+        } catch (...) {
+            tables.completeIfWhole(table);
+            tables.commit();
+            throw;
+        }
+    }
+    tables.commit();
 }
 
 CommandResult runExportCommand(UserInterface& ui, Session& session,
@@ -19,6 +49,7 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = false;
+    steps.workingFolder = workingFolder;
     steps.doneMessage = kExportDoneMessage;
     steps.run = [&workingFolder](Session& s) { exportDocument(*s.document, workingFolder); };
     return runCommand(ui, session, steps);

@@ -5,6 +5,7 @@
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
 #include "tables/FileLock.h"
+#include "xml/AtomicFile.h"
 
 namespace tmq {
 
@@ -56,6 +57,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     if (FileLock::isLockedElsewhere(resultPath))
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
+    removeStaleTemporaryFiles(resultPath);
     doc.save(resultPath);
 }
 
@@ -64,6 +66,7 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
+    steps.workingFolder = workingFolder;
     steps.doneMessage = kImportDoneMessage;
     steps.run = [&workingFolder](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,

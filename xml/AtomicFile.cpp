@@ -30,10 +30,15 @@ mode_t currentUmask()
     return mask;
 }
 
+// What follows a file's name in the names of its temporary files; mkstemp
+// fills in the Xs.
+constexpr std::string_view kTemporarySuffix = ".tmq-XXXXXX";
+
 // A temporary file beside the result, removed unless it was put in place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& finalPath) : name_(finalPath + ".XXXXXX")
+    explicit TemporaryFile(const std::string& finalPath)
+        : name_(finalPath + std::string(kTemporarySuffix))
     {
         fd_ = mkstemp(name_.data());
         if (fd_ < 0)
@@ -107,6 +112,24 @@ void syncFolderOf(const std::string& path)
 }
 
 } // namespace
+
+void removeStaleTemporaryFiles(const std::string& path)
+{
+    const std::filesystem::path target(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string stem = target.filename().string() + ".tmq-";
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.size() == stem.size() + kTemporarySuffix.size() - 5 && name.starts_with(stem)) {
+            std::error_code ignored;
+            std::filesystem::remove(entry->path(), ignored);
+        }
+    }
+}
 
 void writeFileAtomically(const std::string& path, std::string_view content)
 {
