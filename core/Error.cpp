@@ -27,7 +27,9 @@ std::string systemReason(int errnoValue)
     case EROFS:
         return "el sistema de archivos es de solo lectura";
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
         return "no queda espacio en el disco";
     case EBUSY:
     case ETXTBSY:

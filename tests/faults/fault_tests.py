@@ -230,19 +230,27 @@ def case_kill_export(cli, scratch, checks):
     checks.expect(code == 0, "la exportación completa falló: " + err)
     print("  exportación completa: %.2f s" % duration)
 
-    points = 14
+    # Killed while writing each table in turn, then at points spread over
+    # the whole run.
+    points = [("mientras escribe " + t, t) for t in TABLES] + [
+        ("a los %d/9" % i, duration * i / 9) for i in range(1, 9)]
     seen = {}
-    for i in range(1, points + 1):
+    for i, (where, when) in enumerate(points, 1):
         scratch.lay_out(folder, old)
         process = cli.start("export", xml, "--dir", folder)
-        time.sleep(duration * i / (points + 1))
+        if isinstance(when, str):
+            temporary = os.path.join(folder, "~tmq-%s.DBF" % when)
+            while process.poll() is None and not os.path.exists(temporary):
+                time.sleep(0.0005)
+        else:
+            time.sleep(when)
         process.send_signal(signal.SIGKILL)
         process.wait()
-        where = "muerta a los %d/%d" % (i, points + 1)
+        where = "muerta " + where
         replaced = check_tables(checks, folder, old, new, where)
         leftovers = [f for f in folder_files(folder)
                      if f not in [t + ".DBF" for t in TABLES] + [t + ".MDX" for t in TABLES]]
-        seen[i] = (replaced, leftovers)
+        seen[where] = (replaced, leftovers)
 
         # The next run is not blocked by what the killed one left, and
         # removes it: an export, or every other time an import.
@@ -260,9 +268,8 @@ def case_kill_export(cli, scratch, checks):
                                if os.path.exists(os.path.join(folder, t + ".MDX"))])
         checks.expect(folder_files(folder) == expected,
                       "%s: quedan archivos tras la siguiente: %s" % (where, folder_files(folder)))
-    for i, (replaced, leftovers) in seen.items():
-        print("  muerta a los %2d/%d: %d tablas nuevas, otros archivos %s"
-              % (i, points + 1, replaced, leftovers))
+    for where, (replaced, leftovers) in seen.items():
+        print("  %s: %d tablas nuevas, otros archivos %s" % (where, replaced, leftovers))
 
 
 def mount_tmpfs(path, kilobytes):
