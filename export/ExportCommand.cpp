@@ -17,6 +17,10 @@ void exportDocument(const XmlDocument& doc, const std::filesystem::path& working
         {&ExportarAsignaturas, "ASIGT"}, {&ExportarTramos, "DIASHORAST"},
     };
 
+    // A temporary table found now is from a run that did not end, never one
+    // to put in place.
+    removeStaleTemporaryTables(workingFolder);
+
     // Each step writes its table under a temporary name; the finished tables
     // replace the old ones together at the end. A step that fails still
     // replaces its table with the records written before the failure when
