@@ -24,6 +24,7 @@ for target in "${targets[@]}"; do
     status=1
     echo "fuzz_$target encontró un fallo: vea $build/fuzz_$target.log y $findings/"
   fi
+  rm -rf /dev/shm/tmq-fuzz "${TMPDIR:-/tmp}/tmq-fuzz"
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' \
     "$build/fuzz_$target.log" || true
 done

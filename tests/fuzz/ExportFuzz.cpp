@@ -6,18 +6,32 @@
 #include "xml/XmlDocument.h"
 
 #include "core/Error.h"
+#include "tables/DbfHeader.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
+    const auto& folder = tmq::fuzz::fuzzFolder();
     try {
         const auto doc = tmq::XmlDocument::parse(content, "fuzz.xml");
-        tmq::exportDocument(*doc, tmq::fuzz::fuzzFolder());
+        tmq::exportDocument(*doc, folder);
     } catch (const tmq::Error&) {
+    }
+    // Done or not, no temporary table is left and every table is whole.
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("~") || !tmq::dbfHeaderProblem(entry.path()).empty()) {
+            std::fprintf(stderr, "Queda '%s' o no está entera\n", name.c_str());
+            std::abort();
+        }
     }
     return 0;
 }

@@ -16,7 +16,9 @@ inline const std::filesystem::path& fuzzFolder()
         std::filesystem::path base = "/dev/shm";
         if (!std::filesystem::is_directory(base))
             base = std::filesystem::temp_directory_path();
-        std::filesystem::path made = base / ("tmq-fuzz-" + std::to_string(::getpid()));
+        // scripts/fuzz.sh removes tmq-fuzz after each target: a process that
+        // found a fault ends without removing its own folder.
+        std::filesystem::path made = base / "tmq-fuzz" / std::to_string(::getpid());
         std::filesystem::remove_all(made);
         std::filesystem::create_directories(made);
         std::atexit([] { std::filesystem::remove_all(fuzzFolder()); });

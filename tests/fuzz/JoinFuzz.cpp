@@ -7,6 +7,8 @@
 #include "xml/XmlDocument.h"
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -38,10 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(part.data(), static_cast<std::streamsize>(part.size()));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + kSeparator.size());
     }
+    const std::string result = (folder / "ResultadoMirtavfuzz.xml").string();
+    std::filesystem::remove(result);
     try {
         const auto doc = tmq::XmlDocument::parse(kDocument, "fuzz.xml");
-        tmq::importTimetable(*doc, folder, "fuzz.xml", (folder / "ResultadoMirtavfuzz.xml").string());
+        tmq::importTimetable(*doc, folder, "fuzz.xml", result);
     } catch (const tmq::Error&) {
+        return 0;
+    }
+    // Whatever the tables held, the result must be a document Quelmar can read.
+    try {
+        tmq::XmlDocument::load(result);
+    } catch (const tmq::Error& error) {
+        std::fprintf(stderr, "El resultado no se puede leer: %s\n", error.what());
+        std::abort();
     }
     return 0;
 }
