@@ -54,8 +54,8 @@ std::string flushToDisk(const std::filesystem::path& file)
 
 std::string replaceFile(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    if (MoveFileExW(from.c_str(), to.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+        0)
         return {};
     return windowsReason(GetLastError());
 }

@@ -39,9 +39,9 @@ bool isWholeTable(const std::filesystem::path& file)
     std::array<unsigned char, 12> head{};
     if (error || !in.read(reinterpret_cast<char*>(head.data()), head.size()))
         return false;
-    const std::uintmax_t expected = littleEndian(&head[8], 2) +
-                                    std::uintmax_t{littleEndian(&head[4], 4)} *
-                                        littleEndian(&head[10], 2);
+    const std::uintmax_t expected =
+        littleEndian(&head[8], 2) +
+        std::uintmax_t{littleEndian(&head[4], 4)} * littleEndian(&head[10], 2);
     return size == expected || size == expected + 1;
 }
 
@@ -97,9 +97,8 @@ void TableReplacement::complete(std::string_view tableName)
     written_.emplace_back(tableName);
     const std::filesystem::path file = temporaryFile(tableName);
     if (const std::string problem = flushToDisk(file); !problem.empty())
-        throw Error("No se puede guardar la tabla " + quoted(folder_ / (std::string(tableName) +
-                                                                         ".DBF")) +
-                    ": " + problem);
+        throw Error("No se puede guardar la tabla " +
+                    quoted(folder_ / (std::string(tableName) + ".DBF")) + ": " + problem);
     complete_.emplace_back(tableName);
 }
 
@@ -119,8 +118,8 @@ void TableReplacement::commit()
         const std::filesystem::path target = folder_ / (table + ".DBF");
         if (const std::string problem = replaceFile(temporaryFile(table), target);
             !problem.empty()) {
-            failure = "No se puede poner la tabla nueva en lugar de " + quoted(target) + ": " +
-                      problem;
+            failure =
+                "No se puede poner la tabla nueva en lugar de " + quoted(target) + ": " + problem;
             break;
         }
         replaced.push_back(table);

@@ -31,8 +31,8 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
 
 TEST(ErrorReport, SystemReasonsAreSpanishUnderTheCLocale)
 {
-    for (const int error : {ENOENT, EACCES, EPERM, EROFS, ENOSPC, EEXIST, EBUSY, EAGAIN, EIO,
-                            EXDEV, ENOTEMPTY, EINVAL, EFBIG, ENOLCK, EPIPE, ECONNRESET}) {
+    for (const int error : {ENOENT, EACCES, EPERM, EROFS, ENOSPC, EEXIST, EBUSY, EAGAIN, EIO, EXDEV,
+                            ENOTEMPTY, EINVAL, EFBIG, ENOLCK, EPIPE, ECONNRESET}) {
         const std::string reason = systemReason(error);
         EXPECT_EQ(reason.find(std::strerror(error)), std::string::npos) << reason;
         EXPECT_FALSE(reason.empty()) << error;

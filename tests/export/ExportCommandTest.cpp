@@ -2,8 +2,8 @@
 // pointer, and what is left in the working folder on success and on failure.
 #include "core/Error.h"
 #include "core/FolderLock.h"
-#include "tables/TableReplacement.h"
 #include "export/ExportFixture.h"
+#include "tables/TableReplacement.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -7,10 +7,10 @@
 #include "xml/XmlDocument.h"
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -18,11 +18,10 @@
 namespace {
 
 constexpr std::string_view kSeparator = "\n--TABLA--\n";
-constexpr std::array<const char*, 6> kTables = {"SOLUC.DBF",   "GRUPOST.DBF",  "PROFT.DBF",
-                                                "AULAT.DBF",   "ASIGNOMT.DBF", "DIASHORAST.DBF"};
-constexpr std::string_view kDocument =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<SERVICIO><ENTRADAS/><SALIDAS/></SERVICIO>\n";
+constexpr std::array<const char*, 6> kTables = {"SOLUC.DBF", "GRUPOST.DBF",  "PROFT.DBF",
+                                                "AULAT.DBF", "ASIGNOMT.DBF", "DIASHORAST.DBF"};
+constexpr std::string_view kDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                       "<SERVICIO><ENTRADAS/><SALIDAS/></SERVICIO>\n";
 
 } // namespace
 
@@ -38,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(folder / table, std::ios::binary | std::ios::trunc);
         const std::string_view part = rest.substr(0, end);
         out.write(part.data(), static_cast<std::streamsize>(part.size()));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + kSeparator.size());
+        rest = end == std::string_view::npos ? std::string_view()
+                                             : rest.substr(end + kSeparator.size());
     }
     const std::string result = (folder / "ResultadoMirtavfuzz.xml").string();
     std::filesystem::remove(result);
