@@ -1,6 +1,7 @@
 # Set-up, build and test in one step each; see README.md.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
+WINDOWS_DIR ?= build-windows
 SANITIZE_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -8,7 +9,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # ccache, where installed, spares rebuilding what another build folder built.
 CCACHE_LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all setup configure build run test test-sanitize check bench fuzz clean
+.PHONY: all setup configure build run test test-windows test-sanitize check bench fuzz clean windows
 
 all: build
 
@@ -27,6 +28,13 @@ run: build
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitize
+	@if command -v wine >/dev/null && command -v x86_64-w64-mingw32-g++-posix >/dev/null; then \
+	  $(MAKE) --no-print-directory test-windows; \
+	else echo "Sin Wine o sin mingw-w64: se omiten las pruebas de Windows"; fi
+
+# The Windows build's tests under Wine (scripts/windows-test.sh).
+test-windows: build
+	@WINDOWS_DIR=$(abspath $(WINDOWS_DIR)) JOBS=$(JOBS) bash scripts/windows-test.sh $(BUILD_DIR)
 
 # The tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # any report fails the run. The window's tests stay in the ordinary build (Qt
@@ -60,5 +68,9 @@ fuzz:
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_export fuzz_soluc fuzz_join
 	bash scripts/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+# Windows: cross-built programs and their zip, in $(WINDOWS_DIR)/.
+windows: setup
+	@WINDOWS_DIR=$(abspath $(WINDOWS_DIR)) JOBS=$(JOBS) bash scripts/windows-build.sh
+
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(WINDOWS_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -1,7 +1,9 @@
 #include "core/CommandFrame.h"
 
 #include "core/FolderLock.h"
+#include "core/PlatformFiles.h"
 #include "tables/TableReplacement.h"
+#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <system_error>
@@ -31,7 +33,7 @@ bool fileExists(const std::string& path)
     if (path.empty())
         return false;
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return std::filesystem::is_regular_file(pathFromUtf8(path), ec);
 }
 
 } // namespace

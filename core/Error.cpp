@@ -1,9 +1,15 @@
 #include "core/Error.h"
 
+#include "core/PlatformFiles.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <new>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace tmq {
 
@@ -74,6 +80,65 @@ std::string systemReason(int errnoValue)
     }
 }
 
+namespace {
+
+#ifdef _WIN32
+// The C library's number for a Windows error, 0 when there is none alike.
+int errnoFromWindows(int code)
+{
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+        return EACCES;
+    case ERROR_WRITE_PROTECT:
+        return EROFS;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EBUSY;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return EMFILE;
+    case ERROR_DIRECTORY:
+        return ENOTDIR;
+    default:
+        return 0;
+    }
+}
+#endif
+
+} // namespace
+
+#ifdef _WIN32
+int errnoFromWindowsError(int code)
+{
+    const int number = errnoFromWindows(code);
+    return number != 0 ? number : EIO;
+}
+#endif
+
+std::string systemReason(const std::error_code& error)
+{
+#ifdef _WIN32
+    if (error.category() == std::system_category()) {
+        if (const int number = errnoFromWindows(error.value()); number != 0)
+            return systemReason(number);
+        return "error de Windows " + std::to_string(error.value());
+    }
+#endif
+    return systemReason(error.value());
+}
+
 std::string userText(const std::exception& error)
 {
     if (dynamic_cast<const Error*>(&error) != nullptr)
@@ -81,13 +146,13 @@ std::string userText(const std::exception& error)
     if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
         return "No hay memoria suficiente para terminar el proceso";
     if (const auto* failure = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
-        std::string text = "Error con el archivo '" + failure->path1().string() + "'";
+        std::string text = "Error con el archivo '" + pathToUtf8(failure->path1()) + "'";
         if (!failure->path2().empty())
-            text += " y el archivo '" + failure->path2().string() + "'";
-        return text + ": " + systemReason(failure->code().value());
+            text += " y el archivo '" + pathToUtf8(failure->path2()) + "'";
+        return text + ": " + systemReason(failure->code());
     }
     if (const auto* failure = dynamic_cast<const std::system_error*>(&error))
-        return "Error del sistema: " + systemReason(failure->code().value());
+        return "Error del sistema: " + systemReason(failure->code());
     return "Error interno inesperado; el proceso se ha interrumpido";
 }
 

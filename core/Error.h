@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace tmq {
 
@@ -19,6 +20,14 @@ std::string errorReportText(const std::string& message);
 // The system's reason for the failure `errnoValue`, in Spanish whatever the
 // locale (the C library's own texts are English under the C locale).
 std::string systemReason(int errnoValue);
+// The same for an error code of the C library or, on Windows, of the system.
+std::string systemReason(const std::error_code& error);
+
+#ifdef _WIN32
+// The C library's error number closest to a Windows error code (EIO when
+// none is alike).
+int errnoFromWindowsError(int code);
+#endif
 
 // The text to show for an error that ends a command: a tmq::Error's own text;
 // for anything else (out of memory, a file-system failure a library threw

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/CommandFrame.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 
 namespace tmq {
+
+class XmlDocument;
 
 inline constexpr const char* kExportDoneMessage = "Proceso finalizado";
 

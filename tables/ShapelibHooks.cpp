@@ -1,6 +1,8 @@
 #include "tables/ShapelibHooks.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
+#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 
 #include <cerrno>
@@ -35,8 +37,10 @@ SAFile openFile(const char* name, const char* access)
     // Other files (the code page file shapelib looks for) are opened as named;
     // their absence is no failure.
     if (t_tableFile == nullptr || !isTableFile(name))
-        return reinterpret_cast<SAFile>(std::fopen(name, access));
-    std::FILE* file = std::fopen(t_tableFile->string().c_str(), access);
+        return reinterpret_cast<SAFile>(tmq::openFile(pathFromUtf8(name), access));
+    std::FILE* file = FileLock::openHeld(*t_tableFile, access);
+    if (file == nullptr)
+        file = tmq::openFile(*t_tableFile, access);
     if (file == nullptr)
         t_openError = errno;
     return reinterpret_cast<SAFile>(file);

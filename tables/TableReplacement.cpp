@@ -1,8 +1,8 @@
 #include "tables/TableReplacement.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "tables/FileNames.h"
-#include "tables/FileReplace.h"
 
 #include <algorithm>
 #include <array>
@@ -96,9 +96,10 @@ void TableReplacement::complete(std::string_view tableName)
 {
     written_.emplace_back(tableName);
     const std::filesystem::path file = temporaryFile(tableName);
-    if (const std::string problem = flushToDisk(file); !problem.empty())
+    if (const std::error_code problem = flushToDisk(file))
         throw Error("No se puede guardar la tabla " +
-                    quoted(folder_ / (std::string(tableName) + ".DBF")) + ": " + problem);
+                    quoted(folder_ / (std::string(tableName) + ".DBF")) + ": " +
+                    systemReason(problem));
     complete_.emplace_back(tableName);
 }
 
@@ -106,7 +107,7 @@ void TableReplacement::completeIfWhole(std::string_view tableName)
 {
     written_.emplace_back(tableName);
     const std::filesystem::path file = temporaryFile(tableName);
-    if (isWholeTable(file) && flushToDisk(file).empty())
+    if (isWholeTable(file) && !flushToDisk(file))
         complete_.emplace_back(tableName);
 }
 
@@ -116,16 +117,14 @@ void TableReplacement::commit()
     std::string failure;
     for (const std::string& table : complete_) {
         const std::filesystem::path target = folder_ / (table + ".DBF");
-        if (const std::string problem = replaceFile(temporaryFile(table), target);
-            !problem.empty()) {
-            failure =
-                "No se puede poner la tabla nueva en lugar de " + quoted(target) + ": " + problem;
+        if (const std::error_code problem = replaceFile(temporaryFile(table), target)) {
+            failure = "No se puede poner la tabla nueva en lugar de " + quoted(target) + ": " +
+                      systemReason(problem);
             break;
         }
         replaced.push_back(table);
     }
     complete_.clear();
-    flushFolder(folder_);
 
     // The index files of the old tables describe rows that are gone.
     for (const std::string& table : replaced) {

@@ -1,19 +1,126 @@
 #include "xml/AtomicFile.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#endif
 
 namespace tmq {
 
 namespace {
+
+#ifdef _WIN32
+
+// A temporary file beside the result, opened for this program alone and
+// removed unless it was put in place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& finalPath)
+    {
+        static std::atomic<unsigned> counter{0};
+        const std::filesystem::path target = pathFromUtf8(finalPath);
+        for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
+            std::filesystem::path candidate = target;
+            candidate += L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                         std::to_wstring(counter++) + L".tmp";
+            handle_ = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle_ != INVALID_HANDLE_VALUE)
+                name_ = candidate;
+            else
+                error_ = lastError();
+            if (handle_ == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+                break;
+        }
+    }
+    ~TemporaryFile()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+        if (!name_.empty())
+            ::DeleteFileW(name_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+    bool write(std::string_view content)
+    {
+        while (!content.empty()) {
+            const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1 << 20));
+            DWORD written = 0;
+            if (!::WriteFile(handle_, content.data(), piece, &written, nullptr))
+                return fail();
+            content.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool flushAndClose()
+    {
+        const bool flushed = ::FlushFileBuffers(handle_) != 0;
+        if (!flushed)
+            error_ = lastError();
+        const bool closed = ::CloseHandle(handle_) != 0;
+        if (flushed && !closed)
+            error_ = lastError();
+        handle_ = INVALID_HANDLE_VALUE;
+        return flushed && closed;
+    }
+
+    bool moveTo(const std::string& finalPath)
+    {
+        error_ = replaceFile(name_, pathFromUtf8(finalPath));
+        if (error_)
+            return false;
+        name_.clear();
+        return true;
+    }
+
+    std::error_code error() const { return error_; }
+
+private:
+    static std::error_code lastError()
+    {
+        return std::error_code(static_cast<int>(::GetLastError()), std::system_category());
+    }
+    bool fail()
+    {
+        error_ = lastError();
+        return false;
+    }
+
+    std::filesystem::path name_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::error_code error_;
+};
+
+} // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view content)
+{
+    TemporaryFile file(path);
+    const bool done =
+        file.isOpen() && file.write(content) && file.flushAndClose() && file.moveTo(path);
+    if (!done)
+        throw Error("No se puede guardar el archivo '" + path + "': " + systemReason(file.error()));
+}
+
+#else
 
 // The process's umask, read without changing it (other threads may be
 // creating files meanwhile).
@@ -86,8 +193,11 @@ public:
 
     bool moveTo(const std::string& finalPath)
     {
-        if (::rename(name_.c_str(), finalPath.c_str()) != 0)
+        // Also makes the rename durable.
+        if (const std::error_code error = replaceFile(name_, finalPath)) {
+            errno = error.value();
             return false;
+        }
         name_.clear();
         return true;
     }
@@ -97,39 +207,7 @@ private:
     int fd_ = -1;
 };
 
-// Makes the rename itself durable; a failure here loses nothing already
-// written, so it is not reported.
-void syncFolderOf(const std::string& path)
-{
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
-
-void removeStaleTemporaryFiles(const std::string& path)
-{
-    const std::filesystem::path target(path);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    const std::string stem = target.filename().string() + ".tmq-";
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (name.size() == stem.size() + kTemporarySuffix.size() - 5 && name.starts_with(stem)) {
-            std::error_code ignored;
-            std::filesystem::remove(entry->path(), ignored);
-        }
-    }
-}
 
 void writeFileAtomically(const std::string& path, std::string_view content)
 {
@@ -140,7 +218,46 @@ void writeFileAtomically(const std::string& path, std::string_view content)
         const int reason = errno;
         throw Error("No se puede guardar el archivo '" + path + "': " + systemReason(reason));
     }
-    syncFolderOf(path);
+}
+
+#endif
+
+namespace {
+
+// Whether `name` is that of a temporary file for the file `target` names.
+bool isTemporaryNameFor(const std::string& name, const std::string& target)
+{
+    if (name.size() <= target.size() + 1 || !name.starts_with(target + "."))
+        return false;
+    const std::string_view rest = std::string_view(name).substr(target.size() + 1);
+#ifdef _WIN32
+    // PROCESS-COUNTER.tmp
+    if (rest.size() < 7 || !rest.ends_with(".tmp"))
+        return false;
+    return rest.substr(0, rest.size() - 4).find_first_not_of("0123456789-") == std::string::npos;
+#else
+    // tmq-XXXXXX
+    return rest.size() == kTemporarySuffix.size() - 1 && rest.starts_with("tmq-");
+#endif
+}
+
+} // namespace
+
+void removeStaleTemporaryFiles(const std::string& path)
+{
+    const std::filesystem::path target = pathFromUtf8(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string targetName = pathToUtf8(target.filename());
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (isTemporaryNameFor(pathToUtf8(entry->path().filename()), targetName)) {
+            std::error_code ignored;
+            std::filesystem::remove(entry->path(), ignored);
+        }
+    }
 }
 
 } // namespace tmq

@@ -1,6 +1,7 @@
 #include "xml/SafeParser.h"
 
 #include "core/Error.h"
+#include "xml/Cp1252Encoding.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
@@ -8,6 +9,7 @@
 #include <libxml/xmlerror.h>
 
 #include <climits>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -200,6 +202,7 @@ void setUpLibxml()
     std::call_once(once, [] {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalResource);
+        registerCp1252Encoding();
     });
 }
 
