@@ -57,7 +57,8 @@ void noteWriteError()
 SAOffset writeFile(void* data, SAOffset size, SAOffset count, SAFile file)
 {
     errno = 0;
-    const SAOffset written = std::fwrite(data, size, count, reinterpret_cast<std::FILE*>(file));
+    const auto written =
+        static_cast<SAOffset>(std::fwrite(data, size, count, reinterpret_cast<std::FILE*>(file)));
     if (written < count)
         noteWriteError();
     return written;

@@ -189,8 +189,8 @@ class Scratch:
 
 
 def check_tables(checks, folder, old, new, where):
-    """Every table whole, and the older or the new one; its index file only
-    beside the older table. Returns how many are new."""
+    """Every table whole, and the older or the new one; the older one keeps
+    its index file. Returns how many are new."""
     replaced = 0
     for table in TABLES:
         path = os.path.join(folder, table + ".DBF")
@@ -205,9 +205,9 @@ def check_tables(checks, folder, old, new, where):
                       % (where, table, len(content)))
         index_present = os.path.exists(os.path.join(folder, table + ".MDX"))
         if is_new:
+            # The index goes right after the renames; a run killed between
+            # the two leaves it for the next export to delete.
             replaced += 1
-            checks.expect(not index_present, "%s: %s.MDX sigue junto a la tabla nueva"
-                          % (where, table))
         elif is_old:
             checks.expect(index_present, "%s: %s.MDX borrado aunque %s.DBF es la antigua"
                           % (where, table, table))
@@ -299,6 +299,10 @@ def case_full_export(cli, scratch, checks):
         checks.expect(len(named) == 1, "%d KB: el mensaje no nombra una tabla: %s"
                       % (kilobytes, err))
         replaced = check_tables(checks, folder, old, new, "%d KB" % kilobytes)
+        for table in TABLES:
+            if read(os.path.join(folder, table + ".DBF")) != old[table]:
+                checks.expect(not os.path.exists(os.path.join(folder, table + ".MDX")),
+                              "%d KB: %s.MDX sigue junto a la tabla nueva" % (kilobytes, table))
         for table in TABLES:
             content = read(os.path.join(folder, table + ".DBF"))
             if table in named or TABLES.index(table) >= TABLES.index(named[0] if named else "ASIGNOMT"):
