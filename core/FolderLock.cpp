@@ -1,6 +1,7 @@
 #include "core/FolderLock.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,14 +19,15 @@ namespace {
 
 [[noreturn]] void refuse(const std::filesystem::path& folder)
 {
-    throw Error("La carpeta de trabajo '" + folder.string() +
+    throw Error("La carpeta de trabajo '" + pathToUtf8(folder) +
                 "' está en uso por otra copia del conversor; espere a que termine y vuelva a "
                 "intentarlo");
 }
 
 [[noreturn]] void failToLock(const std::filesystem::path& folder, const std::string& reason)
 {
-    throw Error("No se puede reservar la carpeta de trabajo '" + folder.string() + "': " + reason);
+    throw Error("No se puede reservar la carpeta de trabajo '" + pathToUtf8(folder) +
+                "': " + reason);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "export/StepTable.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
 #include "tables/TableReplacement.h"
@@ -20,7 +21,7 @@ void refuseTableInUse(const std::filesystem::path& folder, std::string_view tabl
             if (FileLock::isLockedElsewhere(file))
                 throw Error("No se puede reemplazar " +
                             std::string(extension[1] == 'D' ? "la tabla" : "el índice") + " '" +
-                            file.string() + "': está en uso por otro programa");
+                            pathToUtf8(file) + "': está en uso por otro programa");
 }
 
 } // namespace

@@ -18,7 +18,7 @@ constexpr std::string_view kTemporaryPrefix = "~tmq-";
 
 std::string quoted(const std::filesystem::path& path)
 {
-    return "'" + path.string() + "'";
+    return "'" + pathToUtf8(path) + "'";
 }
 
 std::uint32_t littleEndian(const unsigned char* bytes, int count)
@@ -67,7 +67,7 @@ void removeStaleTemporaryTables(const std::filesystem::path& folder)
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+        const std::string name = pathToUtf8(entry->path().filename());
         if (name.size() > kTemporaryPrefix.size() + 4 &&
             sameNameIgnoringCase(name.substr(0, kTemporaryPrefix.size()), kTemporaryPrefix) &&
             sameNameIgnoringCase(name.substr(name.size() - 4), ".DBF")) {
