@@ -128,8 +128,14 @@ void TableReplacement::commit()
 
     // The index files of the old tables describe rows that are gone.
     for (const std::string& table : replaced) {
+        // Copies in another letter case, where the file system tells them
+        // apart; where it does not, the name found is the new table itself.
+        const std::filesystem::path target = folder_ / (table + ".DBF");
         std::vector<std::filesystem::path> others = filesNamedLike(folder_, table + ".DBF");
-        std::erase(others, folder_ / (table + ".DBF"));
+        std::erase_if(others, [&target](const std::filesystem::path& other) {
+            std::error_code error;
+            return other == target || std::filesystem::equivalent(other, target, error) || error;
+        });
         removeEvery(others, "la tabla");
         removeEvery(filesNamedLike(folder_, table + ".MDX"), "el índice");
     }
