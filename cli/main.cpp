@@ -2,6 +2,7 @@
 // and a stand-in timetable to try them with.
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
+#include "core/Error.h"
 #include "core/PlatformFiles.h"
 #include "core/WorkingFolder.h"
 
@@ -96,7 +97,7 @@ int run(const std::vector<std::string>& argv)
     try {
         return command->run(arguments);
     } catch (const std::exception& e) {
-        writeText(Stream::Error, std::string(e.what()) + "\n");
+        writeText(Stream::Error, tmq::userText(e) + "\n");
         return tmq::cli::kExitError;
     }
 }

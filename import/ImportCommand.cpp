@@ -6,6 +6,7 @@
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
 #include "tables/FileLock.h"
+#include "xml/AtomicFile.h"
 
 namespace tmq {
 
@@ -57,6 +58,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     if (FileLock::isLockedElsewhere(pathFromUtf8(resultPath)))
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
+    removeStaleTemporaryFiles(resultPath);
     doc.save(resultPath);
 }
 
@@ -65,6 +67,7 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
+    steps.workingFolder = workingFolder;
     steps.doneMessage = kImportDoneMessage;
     steps.run = [&workingFolder, &ui](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,

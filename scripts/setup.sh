@@ -26,6 +26,10 @@ packages=(
   # The Debian package (make package): dpkg-shlibdeps and what it needs.
   file
 )
+# `make fuzz` builds with clang and libFuzzer; nothing else needs them.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 namespace tmq {
 
@@ -17,6 +18,7 @@ namespace {
 thread_local const std::filesystem::path* t_tableFile = nullptr;
 thread_local std::string t_messages;
 thread_local int t_openError = 0;
+thread_local int t_writeError = 0;
 
 void note(std::string_view message)
 {
@@ -44,25 +46,93 @@ SAFile openFile(const char* name, const char* access)
     return reinterpret_cast<SAFile>(file);
 }
 
+// The first system error of a write, flush or close: the reason to give
+// rather than shapelib's own words.
+void noteWriteError()
+{
+    if (t_writeError == 0)
+        t_writeError = errno != 0 ? errno : EIO;
+}
+
+SAOffset writeFile(void* data, SAOffset size, SAOffset count, SAFile file)
+{
+    errno = 0;
+    const auto written =
+        static_cast<SAOffset>(std::fwrite(data, size, count, reinterpret_cast<std::FILE*>(file)));
+    if (written < count)
+        noteWriteError();
+    return written;
+}
+
+// A seek flushes what stdio holds, so a full disk may show here first.
+SAOffset seekFile(SAFile file, SAOffset offset, int whence)
+{
+    static const SAHooks defaults = [] {
+        SAHooks hooks;
+        SASetupDefaultHooks(&hooks);
+        return hooks;
+    }();
+    errno = 0;
+    const SAOffset result = defaults.FSeek(file, offset, whence);
+    if (result != 0)
+        noteWriteError();
+    return result;
+}
+
 int flushFile(SAFile file)
 {
+    errno = 0;
     const int result = std::fflush(reinterpret_cast<std::FILE*>(file));
-    if (result != 0)
-        note(systemReason(errno));
+    if (result != 0) {
+        noteWriteError();
+        note(systemReason(t_writeError));
+    }
     return result;
 }
 
 int closeFile(SAFile file)
 {
+    errno = 0;
     const int result = std::fclose(reinterpret_cast<std::FILE*>(file));
-    if (result != 0)
-        note(systemReason(errno));
+    if (result != 0) {
+        noteWriteError();
+        note(systemReason(t_writeError));
+    }
     return result;
+}
+
+// shapelib's messages about table files, in Spanish; N stands for the first
+// number of the message.
+std::string spanishMessage(std::string_view message)
+{
+    static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
+        {"Failure writing DBF record", "no se pudo escribir el registro N"},
+        {"Failure seeking to position before writing DBF record",
+         "no se pudo llegar al registro N para escribirlo"},
+        {"fseek(", "no se pudo llegar a la posición N del archivo"},
+        {"fread(", "no se pudo leer en la posición N del archivo"},
+        {"DBFReadAttribute(", "no se pudo leer el registro N"},
+        {"Cannot add field", "la tabla no admite más campos"},
+    };
+    const std::size_t digits = message.find_first_of("0123456789");
+    const std::string_view number =
+        digits == std::string_view::npos
+            ? std::string_view()
+            : message.substr(digits, message.find_first_not_of("0123456789", digits) - digits);
+    for (const auto& [english, spanish] : kKnown) {
+        if (!message.starts_with(english))
+            continue;
+        std::string text(spanish);
+        if (const std::size_t at = text.find('N'); at != std::string::npos)
+            text.replace(at, 1, number.empty() ? std::string("?") : std::string(number));
+        return text;
+    }
+    return "la biblioteca de tablas informa de un fallo: \"" + std::string(message) + "\"";
 }
 
 void collectMessage(const char* message)
 {
-    note(message);
+    note(spanishMessage(message));
 }
 
 double parseNumber(const char* text)
@@ -84,6 +154,8 @@ SAHooks makeHooks()
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
     hooks.FOpen = openFile;
+    hooks.FWrite = writeFile;
+    hooks.FSeek = seekFile;
     hooks.FFlush = flushFile;
     hooks.FClose = closeFile;
     hooks.Error = collectMessage;
@@ -98,6 +170,7 @@ ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile) : outer_(t_
     t_tableFile = &tableFile;
     t_messages.clear();
     t_openError = 0;
+    t_writeError = 0;
 }
 
 ShapelibScope::~ShapelibScope()
@@ -113,15 +186,17 @@ SAHooks* ShapelibScope::hooks()
 
 bool ShapelibScope::failed() const
 {
-    return !t_messages.empty();
+    return !t_messages.empty() || t_writeError != 0;
 }
 
 std::string ShapelibScope::reason() const
 {
     if (t_openError != 0)
         return systemReason(t_openError);
+    if (t_writeError != 0)
+        return systemReason(t_writeError);
     if (!t_messages.empty())
-        return "shapelib informa \"" + t_messages + "\"";
+        return t_messages;
     return "formato no reconocido";
 }
 

@@ -10,4 +10,8 @@ namespace tmq {
 // Throws tmq::Error naming `path` when that fails; an older file is kept.
 void writeFileAtomically(const std::string& path, std::string_view content);
 
+// Deletes the temporary files that a run killed while writing `path` left
+// beside it (named like `path` followed by ".tmq-" and six characters).
+void removeStaleTemporaryFiles(const std::string& path);
+
 } // namespace tmq

@@ -26,7 +26,7 @@ std::string valueAt(const std::vector<XmlElement>& values, std::size_t position)
 XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq);
 
 // Appends to `list` a new <salida dato="dato"> holding `ansiValue`, which is
-// Windows-1252 table text.
+// Windows-1252 table text. A control character XML cannot hold is refused.
 void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue);
 
