@@ -35,6 +35,10 @@ struct CommandSteps {
     bool busyBeforeLoad = false;
     // The command's own work on the loaded document in session.document.
     std::function<void(Session&)> run;
+    // When set, takes the place of loading the document as a tree and of
+    // `run`: reads the chosen file where the load would, and returns the work
+    // to do once the busy pointer is shown.
+    std::function<std::function<void()>(const std::string& path)> readInstead;
     // Shown when the work ends normally.
     std::string doneMessage;
 };

@@ -16,4 +16,9 @@ std::string utf8ToCp1252(std::string_view utf8);
 // the control characters of the same value.
 std::string cp1252ToUtf8(std::string_view ansi);
 
+// The same conversions appended to `out`. Text within ISO-8859-1, which is
+// nearly all table text, is converted here without a call to the system.
+void appendUtf8AsCp1252(std::string& out, std::string_view utf8);
+void appendCp1252AsUtf8(std::string& out, std::string_view ansi);
+
 } // namespace tmq

@@ -1,17 +1,79 @@
 #include "export/ExportCommand.h"
 
 #include "export/ExportSteps.h"
+#include "export/StepTable.h"
+#include "tables/TableLayouts.h"
+#include "xml/XmlStream.h"
+
+#include <array>
+#include <memory>
 
 namespace tmq {
 
+namespace {
+
+struct StepDefinition {
+    const char* table;
+    const std::vector<FieldDef>& (*layout)();
+    CatalogueSpec (*catalogue)(StepRecords&);
+};
+
+// The six steps in the order their tables are written.
+constexpr std::array<StepDefinition, 6> kSteps{{
+    {"ASIGNOMT", asignomtLayout, ExportarMaterias},
+    {"PROFT", proftLayout, ExportarProfesores},
+    {"AULAT", aulatLayout, ExportarAulas},
+    {"GRUPOST", grupostLayout, ExportarGrupos},
+    {"ASIGT", asigtLayout, ExportarAsignaturas},
+    {"DIASHORAST", diashorastLayout, ExportarTramos},
+}};
+
+// The records of all six steps, filled by one reading of the document.
+class ExportRun {
+public:
+    ExportRun()
+    {
+        std::vector<CatalogueSpec> catalogues;
+        for (const StepDefinition& step : kSteps) {
+            steps_.emplace_back(std::make_unique<StepRecords>(step.layout()));
+            catalogues.push_back(step.catalogue(*steps_.back()));
+        }
+        reader_ = std::make_unique<CatalogueReader>(std::move(catalogues));
+    }
+
+    XmlStreamHandler& reader() { return *reader_; }
+
+    void writeTables(const std::filesystem::path& folder) const
+    {
+        for (std::size_t i = 0; i < kSteps.size(); ++i)
+            writeStepTable(folder, kSteps[i].table, kSteps[i].layout(), *steps_[i]);
+    }
+
+private:
+    std::vector<std::unique_ptr<StepRecords>> steps_;
+    std::unique_ptr<CatalogueReader> reader_;
+};
+
+} // namespace
+
+std::function<void()> readForExport(const std::string& path,
+                                    const std::filesystem::path& workingFolder)
+{
+    auto run = std::make_shared<ExportRun>();
+    streamDocument(path, run->reader());
+    return [run, workingFolder] { run->writeTables(workingFolder); };
+}
+
+void exportFile(const std::string& path, const std::filesystem::path& workingFolder)
+{
+    readForExport(path, workingFolder)();
+}
+
 void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder)
 {
-    ExportarMaterias(doc, workingFolder);
-    ExportarProfesores(doc, workingFolder);
-    ExportarAulas(doc, workingFolder);
-    ExportarGrupos(doc, workingFolder);
-    ExportarAsignaturas(doc, workingFolder);
-    ExportarTramos(doc, workingFolder);
+    ExportRun run;
+    streamDocument(doc.serialize(), "documento", run.reader());
+    run.writeTables(workingFolder);
 }
 
 CommandResult runExportCommand(UserInterface& ui, Session& session,
@@ -20,7 +82,9 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
     CommandSteps steps;
     steps.busyBeforeLoad = false;
     steps.doneMessage = kExportDoneMessage;
-    steps.run = [&workingFolder](Session& s) { exportDocument(*s.document, workingFolder); };
+    steps.readInstead = [&workingFolder](const std::string& path) {
+        return readForExport(path, workingFolder);
+    };
     return runCommand(ui, session, steps);
 }
 

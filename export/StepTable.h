@@ -1,7 +1,7 @@
 #pragma once
 
+#include "export/ExportSteps.h"
 #include "tables/DbfTable.h"
-#include "xml/Envelope.h"
 
 #include <filesystem>
 #include <string_view>
@@ -14,21 +14,9 @@ namespace tmq {
 void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
                        std::string_view tableName, const std::vector<FieldDef>& layout);
 
-// Calls `write(values)` for every item of catalogue `seq` that has at least
-// `leastValues` value elements, in document order.
-template <typename WriteItem>
-void forEachItem(const XmlDocument& doc, std::string_view seq, std::size_t leastValues,
-                 WriteItem&& write)
-{
-    for (const XmlElement& item : catalogueItems(doc, seq)) {
-        const std::vector<XmlElement> values = valueElements(doc, item);
-        if (values.size() < leastValues)
-            continue;
-        write(values);
-    }
-}
-
-// Positional steps pass over items with fewer value elements than this.
-inline constexpr std::size_t kLeastValueCount = 2;
+// Recreates the step's table and writes its records; then throws the step's
+// error, if it has one.
+void writeStepTable(const std::filesystem::path& folder, std::string_view tableName,
+                    const std::vector<FieldDef>& layout, const StepRecords& step);
 
 } // namespace tmq

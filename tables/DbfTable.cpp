@@ -6,6 +6,7 @@
 #include "tables/DbfValue.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
+#include "tables/RecordBuffer.h"
 #include "tables/ShapelibHooks.h"
 #include "tables/WholeNumber.h"
 
@@ -452,6 +453,30 @@ void DbfTable::post()
                     scope.reason());
     impl_->appending = false;
     impl_->current = record;
+}
+
+void DbfTable::appendRecords(const RecordBuffer& records)
+{
+    impl_->requireOpen();
+    if (!impl_->writable)
+        impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) +
+                    ": está abierta solo para lectura");
+    if (records.recordLength() != static_cast<std::size_t>(impl_->recordLength))
+        impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) +
+                    ": los registros no tienen sus campos");
+    impl_->appending = false;
+    ShapelibScope scope(impl_->path);
+    const char* record = records.bytes().data();
+    for (std::size_t i = 0; i < records.count(); ++i, record += records.recordLength()) {
+        const int number = impl_->recordCount();
+        // shapelib copies the record and does not change it.
+        if (!DBFWriteTuple(impl_->handle, number, const_cast<char*>(record)) || scope.failed())
+            impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) + ": " +
+                        scope.reason());
+        impl_->current = number;
+    }
+    if (records.count() > 0)
+        impl_->row.assign(record - records.recordLength(), records.recordLength());
 }
 
 int DbfTable::fieldIndex(std::string_view fieldName) const

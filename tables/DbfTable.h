@@ -9,6 +9,8 @@
 
 namespace tmq {
 
+class RecordBuffer;
+
 // Logical field types of the tables this program creates.
 enum class FieldType {
     Text,    // 'C' of the given width
@@ -77,6 +79,9 @@ public:
     // the new row. A row not posted is dropped by a move, append() or close().
     void append();
     void post();
+    // Posts the records of `records`, built for this table's layout, after
+    // the last row, and stands on the last of them.
+    void appendRecords(const RecordBuffer& records);
 
     // Index of a field; a missing name throws
     // "No se encuentra el campo 'NAME'" (with the table object's name).

@@ -3,10 +3,13 @@
 #include "core/Error.h"
 #include "tables/FileNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace tmq {
 
@@ -28,32 +31,191 @@ bool isTableFile(std::string_view name)
     return name.size() >= 4 && sameNameIgnoringCase(name.substr(name.size() - 4), ".dbf");
 }
 
+// A table file seen through one window of bytes kept in memory. shapelib
+// seeks before every record it reads or writes, and a seek on a C stream
+// sends the stream's buffer to the system each time; here consecutive
+// records, and the end-of-file mark shapelib writes after each one, stay in
+// the window until it is full, the file is flushed or shapelib reads
+// elsewhere.
+class WindowedFile {
+public:
+    explicit WindowedFile(std::FILE* file) : file_(file) {}
+
+    SAOffset read(char* into, SAOffset bytes)
+    {
+        if (!covers(position_, bytes) && !(bytes < kWindowSize && fill()))
+            return readDirectly(into, bytes);
+        const SAOffset available = std::min<SAOffset>(bytes, start_ + length_ - position_);
+        std::memcpy(into, window_.data() + (position_ - start_), available);
+        position_ += available;
+        return available;
+    }
+
+    SAOffset write(const char* from, SAOffset bytes)
+    {
+        const bool continues = position_ >= start_ && position_ <= start_ + length_ &&
+                               position_ - start_ + bytes <= kWindowSize;
+        if (!continues) {
+            if (!flushWindow())
+                return 0;
+            start_ = position_;
+            length_ = 0;
+            if (bytes > kWindowSize)
+                return writeDirectly(from, bytes);
+        }
+        if (window_.size() < kWindowSize)
+            window_.resize(kWindowSize);
+        std::memcpy(window_.data() + (position_ - start_), from, bytes);
+        position_ += bytes;
+        length_ = std::max(length_, position_ - start_);
+        dirty_ = true;
+        return bytes;
+    }
+
+    bool seek(SAOffset offset, int whence)
+    {
+        if (whence == SEEK_SET) {
+            position_ = offset;
+        } else if (whence == SEEK_CUR) {
+            position_ += offset;
+        } else {
+            if (!flushWindow() || std::fseek(file_, 0, SEEK_END) != 0)
+                return false;
+            position_ = static_cast<SAOffset>(std::ftell(file_)) + offset;
+        }
+        return true;
+    }
+
+    SAOffset tell() const { return position_; }
+
+    bool flush() { return flushWindow() && std::fflush(file_) == 0; }
+
+    // Closes the file; false when what was written could not all be stored.
+    bool close()
+    {
+        const bool flushed = flushWindow();
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return flushed && closed;
+    }
+
+private:
+    static constexpr SAOffset kWindowSize = 1 << 20;
+
+    bool covers(SAOffset at, SAOffset bytes) const
+    {
+        return at >= start_ && at + bytes <= start_ + length_;
+    }
+
+    bool flushWindow()
+    {
+        if (!dirty_)
+            return true;
+        dirty_ = false;
+        return std::fseek(file_, static_cast<long>(start_), SEEK_SET) == 0 &&
+               std::fwrite(window_.data(), 1, length_, file_) == length_;
+    }
+
+    // Loads the window from the current position; false when nothing is there.
+    bool fill()
+    {
+        if (!flushWindow() || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return false;
+        window_.resize(kWindowSize);
+        start_ = position_;
+        length_ = std::fread(window_.data(), 1, kWindowSize, file_);
+        return length_ > 0;
+    }
+
+    SAOffset readDirectly(char* into, SAOffset bytes)
+    {
+        if (!flushWindow() || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return 0;
+        const SAOffset done = std::fread(into, 1, bytes, file_);
+        position_ += done;
+        return done;
+    }
+
+    SAOffset writeDirectly(const char* from, SAOffset bytes)
+    {
+        if (std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return 0;
+        const SAOffset done = std::fwrite(from, 1, bytes, file_);
+        position_ += done;
+        start_ = position_;
+        return done;
+    }
+
+    std::FILE* file_;
+    std::vector<char> window_;
+    SAOffset start_ = 0;    // file offset of the window's first byte
+    SAOffset length_ = 0;   // bytes of the window that hold the file's content
+    SAOffset position_ = 0; // where shapelib reads or writes next
+    bool dirty_ = false;    // the window holds bytes not yet written
+};
+
+WindowedFile* windowed(SAFile file)
+{
+    return reinterpret_cast<WindowedFile*>(file);
+}
+
 SAFile openFile(const char* name, const char* access)
 {
     // Other files (the code page file shapelib looks for) are opened as named;
     // their absence is no failure.
-    if (t_tableFile == nullptr || !isTableFile(name))
-        return reinterpret_cast<SAFile>(std::fopen(name, access));
-    std::FILE* file = std::fopen(t_tableFile->string().c_str(), access);
-    if (file == nullptr)
-        t_openError = errno;
-    return reinterpret_cast<SAFile>(file);
+    const bool isTable = t_tableFile != nullptr && isTableFile(name);
+    std::FILE* file = std::fopen(isTable ? t_tableFile->string().c_str() : name, access);
+    if (file == nullptr) {
+        if (isTable)
+            t_openError = errno;
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(new WindowedFile(file));
+}
+
+SAOffset readFile(void* into, SAOffset size, SAOffset count, SAFile file)
+{
+    if (size == 0)
+        return 0;
+    return windowed(file)->read(static_cast<char*>(into), size * count) / size;
+}
+
+SAOffset writeFile(void* from, SAOffset size, SAOffset count, SAFile file)
+{
+    if (size == 0)
+        return 0;
+    const SAOffset done = windowed(file)->write(static_cast<const char*>(from), size * count);
+    if (done < size * count)
+        note(systemReason(errno));
+    return done / size;
+}
+
+SAOffset seekFile(SAFile file, SAOffset offset, int whence)
+{
+    return windowed(file)->seek(offset, whence) ? 0 : static_cast<SAOffset>(-1);
+}
+
+SAOffset tellFile(SAFile file)
+{
+    return windowed(file)->tell();
 }
 
 int flushFile(SAFile file)
 {
-    const int result = std::fflush(reinterpret_cast<std::FILE*>(file));
-    if (result != 0)
-        note(systemReason(errno));
-    return result;
+    if (windowed(file)->flush())
+        return 0;
+    note(systemReason(errno));
+    return EOF;
 }
 
 int closeFile(SAFile file)
 {
-    const int result = std::fclose(reinterpret_cast<std::FILE*>(file));
-    if (result != 0)
-        note(systemReason(errno));
-    return result;
+    const bool closed = windowed(file)->close();
+    delete windowed(file);
+    if (closed)
+        return 0;
+    note(systemReason(errno));
+    return EOF;
 }
 
 void collectMessage(const char* message)
@@ -80,6 +242,10 @@ SAHooks makeHooks()
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
     hooks.FOpen = openFile;
+    hooks.FRead = readFile;
+    hooks.FWrite = writeFile;
+    hooks.FSeek = seekFile;
+    hooks.FTell = tellFile;
     hooks.FFlush = flushFile;
     hooks.FClose = closeFile;
     hooks.Error = collectMessage;
