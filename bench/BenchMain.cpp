@@ -7,6 +7,8 @@
 // BENCH_SCALE (default 0.25): 1 is a 51 MB document and 500 000 SOLUC rows;
 // each size is run at half the scale too. BENCH_RUNS (default 5) rounds.
 // BENCH_CLI: another build of the command-line program to measure.
+// BENCH_DIR: a folder to work in, kept afterwards (for profiling).
+// An argument "export", "import" or "python" runs that part alone.
 #include "bench/ChildProcess.h"
 #include "bench/SchoolGenerator.h"
 
@@ -201,8 +203,9 @@ int main(int argc, char** argv)
     bench.pythonScript = TMQ_BENCH_SCRIPT;
     const std::string only = argc > 1 ? argv[1] : "";
 
+    const char* keep = std::getenv("BENCH_DIR");
     std::string pattern = (fs::temp_directory_path() / "tmq-bench-XXXXXX").string();
-    bench.work = mkdtemp(pattern.data());
+    bench.work = keep != nullptr ? fs::path(keep) : fs::path(mkdtemp(pattern.data()));
     std::printf("Scale %.3g, %d rounds, program %s\nLoad average before: %s\n", scale, bench.rounds,
                 bench.cli.c_str(), loadAverage().c_str());
     std::fflush(stdout);
@@ -227,6 +230,7 @@ int main(int argc, char** argv)
         status = 1;
     }
     std::printf("\nLoad average after: %s\n", loadAverage().c_str());
-    fs::remove_all(bench.work);
+    if (keep == nullptr)
+        fs::remove_all(bench.work);
     return status;
 }

@@ -3,107 +3,199 @@
 #include "import/RowIndex.h"
 #include "xml/Envelope.h"
 
+#include <limits>
+#include <optional>
+
 namespace tmq {
 
 namespace {
 
 // The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
-std::string weekdayLetter(const std::string& dayText)
+std::string_view weekdayLetter(const std::string& dayText)
 {
     static constexpr std::string_view kLetters = "LMXJVSD";
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
-        return std::string(1, kLetters[static_cast<std::size_t>(dayText[0] - '1')]);
+        return kLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
     return {};
 }
 
 // Subject codes not beginning with a capital G are reported as this activity.
-constexpr const char* kDefaultActivity = "G439";
+constexpr std::string_view kDefaultActivity = "G439";
 
-class ActivityWriter {
+// A field found by its name when it is first read, so that a missing field
+// is reported where the reading would first need it.
+class FieldOf {
 public:
-    ActivityWriter(XmlDocument& doc, ImportTables& tables)
-        : doc_(doc), tables_(tables), subjects_(tables.nomAsg, "COD"),
-          slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
-          groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
+    FieldOf(DbfTable& table, const char* name) : table_(table), name_(name) {}
+    std::string text() { return table_.asText(index()); }
+    int integer() { return table_.asInteger(index()); }
+
+private:
+    int index()
+    {
+        if (index_ < 0)
+            index_ = table_.fieldIndex(name_);
+        return index_;
+    }
+    DbfTable& table_;
+    const char* name_;
+    int index_ = -1;
+};
+
+} // namespace
+
+ActivityLists::Text ActivityLists::keep(std::string_view value)
+{
+    if (texts_.size() + value.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("demasiado texto en las listas de actividades");
+    const Text t{static_cast<std::uint32_t>(texts_.size()),
+                 static_cast<std::uint32_t>(value.size())};
+    texts_ += value;
+    return t;
+}
+
+std::size_t ActivityLists::activityCount() const
+{
+    std::size_t count = 0;
+    for (const Employee& employee : employees_)
+        count += employee.activityCount;
+    return count;
+}
+
+// Fills ActivityLists row by row in the order the lists are written, reading
+// each value of a lookup table's row once.
+class ActivityReader {
+public:
+    explicit ActivityReader(ImportTables& tables)
+        : tables_(tables), subjects_(tables.nomAsg, "COD"), slots_(tables.tramos, "DIHO"),
+          rooms_(tables.aulas, "ABREV"), groups_(tables.grupos, "ABREV"),
+          lessons_(tables.soluc, "PROF")
     {
     }
 
-    void writeTeachers(XmlElement section)
+    ActivityLists read()
     {
         DbfTable& teachers = tables_.profesor;
-        int employeeNumber = 1;
         for (teachers.first(); !teachers.eof(); teachers.next()) {
-            const std::string empleado = teachers.asText("X_EMPLEADO");
-            const std::string tomaPos = teachers.asText("F_TOMAPOS");
-            XmlElement employee =
-                appendList(doc_, section, "EMPLEADO_" + std::to_string(employeeNumber++));
-            appendValue(doc_, employee, "X_EMPLEADO", empleado);
-            appendValue(doc_, employee, "F_TOMAPOS", tomaPos);
-
-            const std::string teacherKey = teachers.asText("ABREV");
-            int activityNumber = 1;
+            ActivityLists::Employee employee;
+            employee.empleado = lists_.keep(empleado_.text());
+            employee.tomaPos = lists_.keep(tomaPos_.text());
+            employee.firstActivity = static_cast<std::uint32_t>(lists_.activities_.size());
+            const std::string teacherKey = abrev_.text();
             for (int row : lessons_.rowsFor(teacherKey)) {
                 tables_.soluc.moveTo(row);
-                if (tables_.soluc.asInteger("DIA") == 0)
+                if (lessonDay_.integer() == 0)
                     continue;
-                writeActivity(employee, activityNumber++);
+                readActivity();
             }
+            employee.activityCount = static_cast<std::uint32_t>(lists_.activities_.size() -
+                                                                employee.firstActivity);
+            lists_.employees_.push_back(employee);
         }
+        return std::move(lists_);
     }
 
 private:
+    // A value of a lookup table's row, kept once however many lessons use it.
+    class RowValues {
+    public:
+        RowValues(DbfTable& table, const char* field) : table_(table), field_(table, field) {}
+        ActivityLists::Text at(int row, ActivityLists& lists)
+        {
+            if (static_cast<std::size_t>(row) >= kept_.size())
+                kept_.resize(static_cast<std::size_t>(row) + 1);
+            std::optional<ActivityLists::Text>& value = kept_[static_cast<std::size_t>(row)];
+            if (!value) {
+                table_.moveTo(row);
+                value = lists.keep(field_.text());
+            }
+            return *value;
+        }
+
+    private:
+        DbfTable& table_;
+        FieldOf field_;
+        std::vector<std::optional<ActivityLists::Text>> kept_;
+    };
+
     // One lesson of the current SOLUC row. The fields are read in a fixed
     // order, so that a faulty table always fails at the same field.
-    void writeActivity(XmlElement employee, int number)
+    void readActivity()
     {
-        DbfTable& lesson = tables_.soluc;
-        XmlElement activity = appendList(doc_, employee, "ACTIVIDAD_" + std::to_string(number));
+        ActivityLists::Activity activity;
+        if (const std::optional<int> row = subjects_.firstRow(lessonSubject_.text()))
+            activity.subjectCode = subjectCodes_.at(*row, lists_);
 
-        std::string subjectCode;
-        if (subjects_.moveToFirst(lesson.asText("ASIG")))
-            subjectCode = tables_.nomAsg.asText("MATERIA");
-        appendValue(doc_, activity, "X_ACTIVIDAD",
-                    !subjectCode.empty() && subjectCode.front() == 'G' ? subjectCode
-                                                                       : kDefaultActivity);
-
-        std::string slotCode;
-        std::string weekdayNumber;
-        const std::string letter = weekdayLetter(lesson.asText("DIA"));
-        const std::string slotKey = letter + std::to_string(lesson.asInteger("HORA"));
-        if (slots_.moveToFirst(slotKey)) {
-            slotCode = tables_.tramos.asText("CODDIHO");
-            weekdayNumber = tables_.tramos.asText("DIA");
+        slotKey_.assign(weekdayLetter(lessonDay_.text()));
+        slotKey_ += std::to_string(lessonHour_.integer());
+        if (const std::optional<int> row = slots_.firstRow(slotKey_)) {
+            activity.slotCode = slotCodes_.at(*row, lists_);
+            activity.weekdayNumber = slotDays_.at(*row, lists_);
         }
-        appendValue(doc_, activity, "N_DIASEMANA", weekdayNumber);
-        appendValue(doc_, activity, "X_TRAMO", slotCode);
-
-        std::string room;
-        if (rooms_.moveToFirst(lesson.asText("AULA")))
-            room = tables_.aulas.asText("DEPCENTRO");
-        appendValue(doc_, activity, "X_DEPCENTRO", room);
-
-        std::string unit;
-        if (groups_.moveToFirst(lesson.asText("CODGRUPO")))
-            unit = tables_.grupos.asText("UNIDAD");
-        appendValue(doc_, activity, "X_UNIDAD", unit);
-
-        appendValue(doc_, activity, "X_MATERIAOMC", subjectCode);
+        if (const std::optional<int> row = rooms_.firstRow(lessonRoom_.text()))
+            activity.room = roomValues_.at(*row, lists_);
+        if (const std::optional<int> row = groups_.firstRow(lessonGroup_.text()))
+            activity.unit = groupUnits_.at(*row, lists_);
+        lists_.activities_.push_back(activity);
     }
 
-    XmlDocument& doc_;
     ImportTables& tables_;
+    ActivityLists lists_;
     FirstRowIndex subjects_;
     FirstRowIndex slots_;
     FirstRowIndex rooms_;
     FirstRowIndex groups_;
     RowGroups lessons_;
+    FieldOf empleado_{tables_.profesor, "X_EMPLEADO"};
+    FieldOf tomaPos_{tables_.profesor, "F_TOMAPOS"};
+    FieldOf abrev_{tables_.profesor, "ABREV"};
+    FieldOf lessonDay_{tables_.soluc, "DIA"};
+    FieldOf lessonHour_{tables_.soluc, "HORA"};
+    FieldOf lessonSubject_{tables_.soluc, "ASIG"};
+    FieldOf lessonRoom_{tables_.soluc, "AULA"};
+    FieldOf lessonGroup_{tables_.soluc, "CODGRUPO"};
+    RowValues subjectCodes_{tables_.nomAsg, "MATERIA"};
+    RowValues slotCodes_{tables_.tramos, "CODDIHO"};
+    RowValues slotDays_{tables_.tramos, "DIA"};
+    RowValues roomValues_{tables_.aulas, "DEPCENTRO"};
+    RowValues groupUnits_{tables_.grupos, "UNIDAD"};
+    std::string slotKey_;
 };
 
-} // namespace
-
-void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables)
+ActivityLists ImportarActividades(ImportTables& tables)
 {
-    ActivityWriter(doc, tables).writeTeachers(section);
+    return ActivityReader(tables).read();
+}
+
+void ActivityLists::write(XmlMarkupSink& sink) const
+{
+    constexpr std::size_t kPiece = 1 << 16;
+    std::string markup;
+    std::uint32_t employeeNumber = 1;
+    for (const Employee& employee : employees_) {
+        openListMarkup(markup, "EMPLEADO_", employeeNumber++);
+        valueMarkup(markup, "X_EMPLEADO", text(employee.empleado));
+        valueMarkup(markup, "F_TOMAPOS", text(employee.tomaPos));
+        for (std::uint32_t m = 0; m < employee.activityCount; ++m) {
+            const Activity& a = activities_[employee.firstActivity + m];
+            const std::string_view subjectCode = text(a.subjectCode);
+            openListMarkup(markup, "ACTIVIDAD_", m + 1);
+            valueMarkup(markup, "X_ACTIVIDAD",
+                        subjectCode.starts_with('G') ? subjectCode : kDefaultActivity);
+            valueMarkup(markup, "N_DIASEMANA", text(a.weekdayNumber));
+            valueMarkup(markup, "X_TRAMO", text(a.slotCode));
+            valueMarkup(markup, "X_DEPCENTRO", text(a.room));
+            valueMarkup(markup, "X_UNIDAD", text(a.unit));
+            valueMarkup(markup, "X_MATERIAOMC", subjectCode);
+            closeListMarkup(markup);
+            if (markup.size() >= kPiece) {
+                sink.write(markup);
+                markup.clear();
+            }
+        }
+        closeListMarkup(markup);
+    }
+    sink.write(markup);
 }
 
 } // namespace tmq

@@ -48,7 +48,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     ImportTables tables;
     tables.open(workingFolder);
-    ImportarActividades(doc, section, tables);
+    const ActivityLists lists = ImportarActividades(tables);
     tables.close();
 
     // Windows refuses to replace a file another program has open; say so
@@ -56,7 +56,9 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     if (FileLock::isLockedElsewhere(resultPath))
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
-    doc.save(resultPath);
+    // The lists go straight into the file after the section's error block,
+    // as if appended to it.
+    doc.save(resultPath, section, [&lists](XmlMarkupSink& sink) { lists.write(sink); });
 }
 
 CommandResult runImportCommand(UserInterface& ui, Session& session,

@@ -108,6 +108,8 @@ struct DbfTable::Impl {
     std::string row; // bytes of the current row, or of the row being appended
     bool appending = false;
     std::optional<std::pair<int, std::string>> filter; // field index and text
+    std::string records;                               // all records, once kept in memory
+    bool inMemory = false;
 
     [[noreturn]] void fail(const std::string& text) const
     {
@@ -150,7 +152,15 @@ struct DbfTable::Impl {
     // A field whose values can be read and assigned.
     const DbfField& usableField(std::string_view fieldName) const
     {
-        const DbfField& field = fields[static_cast<std::size_t>(indexOf(fieldName))];
+        return usableField(indexOf(fieldName));
+    }
+
+    const DbfField& usableField(int index) const
+    {
+        requireOpen();
+        if (index < 0 || index >= static_cast<int>(fields.size()))
+            fail("La tabla " + quoted(path) + " no tiene campo número " + std::to_string(index + 1));
+        const DbfField& field = fields[static_cast<std::size_t>(index)];
         if (!isSupportedField(field))
             fail("El campo '" + field.name + "' de la tabla " + quoted(path) +
                  " es de un tipo que no se puede leer (" + typeName(field.type) + ")");
@@ -171,6 +181,11 @@ struct DbfTable::Impl {
 
     void load(int record)
     {
+        if (inMemory) {
+            const auto length = static_cast<std::size_t>(recordLength);
+            row.assign(records, static_cast<std::size_t>(record) * length, length);
+            return;
+        }
         ShapelibScope scope(path);
         const char* bytes = DBFReadTuple(handle, record);
         if (bytes == nullptr || scope.failed())
@@ -234,6 +249,9 @@ struct DbfTable::Impl {
         lock.unlock();
         fields.clear();
         row.clear();
+        records.clear();
+        records.shrink_to_fit();
+        inMemory = false;
         appending = false;
         filter.reset();
         current = 0;
@@ -374,6 +392,24 @@ void DbfTable::open(const std::filesystem::path& folder, std::string_view tableN
     impl_->openFile(*file, access);
 }
 
+void DbfTable::keepInMemory()
+{
+    impl_->requireOpen();
+    if (impl_->inMemory)
+        return;
+    const int count = impl_->recordCount();
+    const auto length = static_cast<std::size_t>(impl_->recordLength);
+    std::string records;
+    records.reserve(static_cast<std::size_t>(count) * length);
+    for (int record = 0; record < count; ++record) {
+        impl_->load(record);
+        records += impl_->row;
+    }
+    impl_->records = std::move(records);
+    impl_->inMemory = true;
+    impl_->seekVisible(0);
+}
+
 void DbfTable::close()
 {
     if (impl_->handle != nullptr)
@@ -505,9 +541,21 @@ std::string DbfTable::asText(std::string_view fieldName) const
     return fieldText(field, impl_->rawValue(field));
 }
 
+std::string DbfTable::asText(int fieldIndex) const
+{
+    const DbfField& field = impl_->usableField(fieldIndex);
+    impl_->requireRow();
+    return fieldText(field, impl_->rawValue(field));
+}
+
 int DbfTable::asInteger(std::string_view fieldName) const
 {
-    const DbfField& field = impl_->usableField(fieldName);
+    return asInteger(impl_->indexOf(fieldName));
+}
+
+int DbfTable::asInteger(int fieldIndex) const
+{
+    const DbfField& field = impl_->usableField(fieldIndex);
     impl_->requireRow();
     const std::string_view raw = impl_->rawValue(field);
     if (const std::optional<int> value = fieldInteger(field, raw))

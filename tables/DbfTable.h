@@ -57,6 +57,10 @@ public:
     // fails while another program holds the table locked.
     void open(const std::filesystem::path& folder, std::string_view tableName,
               Access access = Access::Shared);
+    // Reads every record of the open table into memory in one pass, in
+    // record order; rows are then read from there. For a table that is only
+    // read from now on.
+    void keepInMemory();
     // Closes the table, writing what was posted. Safe on a closed table.
     void close();
     bool isOpen() const;
@@ -92,6 +96,9 @@ public:
     // Reads the current row (or the row being appended).
     // Text: trailing blanks removed, leading ones kept; numbers as decimals.
     std::string asText(std::string_view fieldName) const;
+    // The same by the field's index, which saves looking the name up.
+    std::string asText(int fieldIndex) const;
+    int asInteger(int fieldIndex) const;
     // Whole number; empty gives 0; anything else throws
     // "'%s' no es un valor entero válido".
     int asInteger(std::string_view fieldName) const;

@@ -30,8 +30,10 @@ mode_t currentUmask()
     return mask;
 }
 
+} // namespace
+
 // A temporary file beside the result, removed unless it was put in place.
-class TemporaryFile {
+class AtomicFileWriter::TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& finalPath) : name_(finalPath + ".XXXXXX")
     {
@@ -92,6 +94,8 @@ private:
     int fd_ = -1;
 };
 
+namespace {
+
 // Makes the rename itself durable; a failure here loses nothing already
 // written, so it is not reported.
 void syncFolderOf(const std::string& path)
@@ -108,16 +112,53 @@ void syncFolderOf(const std::string& path)
 
 } // namespace
 
+constexpr std::size_t kPieceSize = 1 << 20;
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path)
+    : path_(path), file_(std::make_unique<TemporaryFile>(path))
+{
+    if (!file_->isOpen())
+        fail();
+}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::fail() const
+{
+    const int reason = errno;
+    throw Error("No se puede guardar el archivo '" + path_ + "': " + systemReason(reason));
+}
+
+void AtomicFileWriter::write(std::string_view content)
+{
+    if (pending_.empty() && content.size() >= kPieceSize) {
+        if (!file_->write(content))
+            fail();
+        return;
+    }
+    pending_ += content;
+    if (pending_.size() >= kPieceSize) {
+        if (!file_->write(pending_))
+            fail();
+        pending_.clear();
+    }
+}
+
+void AtomicFileWriter::commit()
+{
+    const bool done = file_->write(pending_) && file_->setOrdinaryMode() &&
+                      file_->flushAndClose() && file_->moveTo(path_);
+    if (!done)
+        fail();
+    pending_.clear();
+    syncFolderOf(path_);
+}
+
 void writeFileAtomically(const std::string& path, std::string_view content)
 {
-    TemporaryFile file(path);
-    const bool done = file.isOpen() && file.write(content) && file.setOrdinaryMode() &&
-                      file.flushAndClose() && file.moveTo(path);
-    if (!done) {
-        const int reason = errno;
-        throw Error("No se puede guardar el archivo '" + path + "': " + systemReason(reason));
-    }
-    syncFolderOf(path);
+    AtomicFileWriter file(path);
+    file.write(content);
+    file.commit();
 }
 
 } // namespace tmq

@@ -94,4 +94,54 @@ void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
     doc.appendChild(list, value);
 }
 
+void openListMarkup(std::string& markup, std::string_view seqPrefix, std::uint32_t number)
+{
+    markup += "<listasal seq=\"";
+    markup += seqPrefix;
+    markup += std::to_string(number);
+    markup += "\">";
+}
+
+void closeListMarkup(std::string& markup)
+{
+    markup += "</listasal>";
+}
+
+void valueMarkup(std::string& markup, std::string_view dato, std::string_view ansiValue)
+{
+    markup += "<salida dato=\"";
+    markup += dato;
+    if (ansiValue.empty()) {
+        markup += "\"/>";
+        return;
+    }
+    markup += "\">";
+    // Escaped as libxml2 escapes text on save.
+    const std::size_t start = markup.size();
+    appendCp1252AsUtf8(markup, ansiValue);
+    if (markup.find_first_of("&<>\r", start) != std::string::npos) {
+        const std::string plain = markup.substr(start);
+        markup.resize(start);
+        for (const char c : plain) {
+            switch (c) {
+            case '&':
+                markup += "&amp;";
+                break;
+            case '<':
+                markup += "&lt;";
+                break;
+            case '>':
+                markup += "&gt;";
+                break;
+            case '\r':
+                markup += "&#13;";
+                break;
+            default:
+                markup += c;
+            }
+        }
+    }
+    markup += "</salida>";
+}
+
 } // namespace tmq

@@ -2,6 +2,7 @@
 
 #include "xml/XmlDocument.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,17 @@ XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 // Windows-1252 table text.
 void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue);
+
+// The same lists and values as markup, written straight into a document
+// being saved (XmlDocument::save with content), byte for byte as the
+// elements appendList and appendValue create are saved.
+
+// Appends <listasal seq="PREFIXnumber">.
+void openListMarkup(std::string& markup, std::string_view seqPrefix, std::uint32_t number);
+// Appends </listasal>.
+void closeListMarkup(std::string& markup);
+// Appends <salida dato="dato">value</salida>, or <salida dato="dato"/> for an
+// empty value; `ansiValue` is Windows-1252 table text.
+void valueMarkup(std::string& markup, std::string_view dato, std::string_view ansiValue);
 
 } // namespace tmq

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,17 @@ public:
 private:
     _xmlNode* node_ = nullptr;
 };
+
+// Receives markup written into a document while it is saved: UTF-8 text,
+// escaped by whoever writes it; the save puts it into the document's encoding.
+class XmlMarkupSink {
+public:
+    virtual ~XmlMarkupSink() = default;
+    virtual void write(std::string_view utf8Markup) = 0;
+};
+
+// Writes content into a document being saved.
+using XmlContentWriter = std::function<void(XmlMarkupSink&)>;
 
 // An XML document: load, XPath selection, the few changes the import makes,
 // and save. Parsing is safe for hostile input: nothing is read from the
@@ -81,6 +93,14 @@ public:
     void save(const std::string& path) const;
     // The document as it would be saved.
     std::string serialize() const;
+
+    // Saves as save() does, with the markup of `content` written after the
+    // last child of `element`, as if it had been appended there: a large
+    // section can go straight into the file without becoming nodes. An
+    // error `content` throws ends the save; an older file is kept.
+    void save(const std::string& path, XmlElement element, const XmlContentWriter& content) const;
+    // The document as that save would write it.
+    std::string serialize(XmlElement element, const XmlContentWriter& content) const;
 
 private:
     explicit XmlDocument(_xmlDoc* doc);
