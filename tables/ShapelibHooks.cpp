@@ -43,7 +43,7 @@ public:
 
     SAOffset read(char* into, SAOffset bytes)
     {
-        if (!covers(position_, bytes) && !(bytes < kWindowSize && fill()))
+        if (!covers(position_, bytes) && !(bytes < kReadSize && fill()))
             return readDirectly(into, bytes);
         const SAOffset available = std::min<SAOffset>(bytes, start_ + length_ - position_);
         std::memcpy(into, window_.data() + (position_ - start_), available);
@@ -101,6 +101,9 @@ public:
 
 private:
     static constexpr SAOffset kWindowSize = 1 << 20;
+    // Reads fill no more than a C stream's buffer would: what lies further
+    // on is read anew when it is needed, as another program may have changed it.
+    static constexpr SAOffset kReadSize = BUFSIZ;
 
     bool covers(SAOffset at, SAOffset bytes) const
     {
@@ -123,7 +126,7 @@ private:
             return false;
         window_.resize(kWindowSize);
         start_ = position_;
-        length_ = std::fread(window_.data(), 1, kWindowSize, file_);
+        length_ = std::fread(window_.data(), 1, kReadSize, file_);
         return length_ > 0;
     }
 
