@@ -118,6 +118,27 @@ std::optional<int> wholeDouble(double value)
     return static_cast<int>(value);
 }
 
+// A whole number of up to nine digits as dBASE engines store them, blanks
+// around an optional minus sign and the digits, read without a conversion of
+// the whole text; none for anything else, which the full reading handles.
+std::optional<int> plainWholeNumber(std::string_view raw)
+{
+    constexpr std::size_t kMaxDigits = 9;
+    std::size_t at = raw.find_first_not_of(' ');
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    const bool negative = raw[at] == '-';
+    if (negative)
+        ++at;
+    const std::size_t start = at;
+    int value = 0;
+    for (; at < raw.size() && at - start < kMaxDigits && raw[at] >= '0' && raw[at] <= '9'; ++at)
+        value = value * 10 + (raw[at] - '0');
+    if (at == start || raw.find_first_not_of(' ', at) != std::string_view::npos)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 bool putLeftAligned(std::string_view value, std::span<char> raw)
 {
     const std::size_t kept = std::min(value.size(), raw.size());
@@ -195,6 +216,8 @@ std::string fieldText(const DbfField& field, std::string_view raw)
         return currencyText(binaryCurrency(raw));
     case 'N':
     case 'F':
+        if (const std::optional<int> whole = plainWholeNumber(raw))
+            return std::to_string(*whole);
         // As a dBASE engine shows a number: 1.00 is "1", 3.50 is "3.5".
         if (const std::optional<double> value = parseDecimal(raw))
             return decimalText(*value);
@@ -239,6 +262,8 @@ std::optional<int> fieldInteger(const DbfField& field, std::string_view raw)
     }
     case 'N':
     case 'F':
+        if (const std::optional<int> whole = plainWholeNumber(raw))
+            return whole;
         if (const std::optional<double> value = parseDecimal(raw))
             return wholeDouble(*value);
         return std::nullopt;
