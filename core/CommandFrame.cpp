@@ -50,6 +50,9 @@ CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps
     std::function<void()> work;
     if (steps.readInstead)
         work = steps.readInstead(session.selectedXmlFile);
+    else if (!steps.replacedSection.empty())
+        session.document =
+            XmlDocument::loadWithoutSection(session.selectedXmlFile, steps.replacedSection);
     else
         session.document = XmlDocument::load(session.selectedXmlFile);
     busy.show();

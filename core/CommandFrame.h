@@ -33,6 +33,9 @@ private:
 struct CommandSteps {
     // The import shows the busy pointer before loading, the export after.
     bool busyBeforeLoad = false;
+    // The root's section the command replaces, loaded without its content;
+    // empty to load the whole document.
+    std::string replacedSection;
     // The command's own work on the loaded document in session.document.
     std::function<void(Session&)> run;
     // When set, takes the place of loading the document as a tree and of

@@ -66,6 +66,8 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
+    // The section is removed unread; its content is not built as nodes.
+    steps.replacedSection = "SALIDAS";
     steps.doneMessage = kImportDoneMessage;
     steps.run = [&workingFolder](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,

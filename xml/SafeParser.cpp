@@ -157,6 +157,11 @@ struct ParseState {
     ParseReport report;
     XmlStreamHandler* handler = nullptr; // none when a tree is built
     std::exception_ptr handlerFailure;
+    // Building a tree without the content of one section of the root.
+    std::string_view hollowSection;
+    int depth = 0;        // open elements
+    int hollowDepth = 0;  // depth of the section while inside it, else 0
+    bool hollowed = false; // the section was met
 };
 
 ParseState& stateOf(void* context)
@@ -216,7 +221,77 @@ std::string invalidDocument(const std::string& name, const Problem& problem)
 
 } // namespace
 
-_xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
+namespace {
+
+// The tree builder's callbacks, passed over inside the hollow section.
+bool insideHollow(void* context)
+{
+    const ParseState& state = stateOf(context);
+    return state.hollowDepth != 0 && state.depth > state.hollowDepth;
+}
+
+void hollowStartElement(void* context, const xmlChar* localName, const xmlChar* prefix,
+                        const xmlChar* uri, int namespaceCount, const xmlChar** namespaces,
+                        int attributeCount, int defaultedCount, const xmlChar** attributes)
+{
+    ParseState& state = stateOf(context);
+    ++state.depth;
+    if (insideHollow(context))
+        return;
+    if (state.depth == 2 && !state.hollowed && prefix == nullptr && uri == nullptr &&
+        reinterpret_cast<const char*>(localName) == state.hollowSection) {
+        state.hollowed = true;
+        state.hollowDepth = 2;
+    }
+    xmlSAX2StartElementNs(context, localName, prefix, uri, namespaceCount, namespaces,
+                          attributeCount, defaultedCount, attributes);
+}
+
+void hollowEndElement(void* context, const xmlChar* localName, const xmlChar* prefix,
+                      const xmlChar* uri)
+{
+    ParseState& state = stateOf(context);
+    const bool inside = insideHollow(context);
+    if (state.depth-- == state.hollowDepth)
+        state.hollowDepth = 0;
+    if (!inside)
+        xmlSAX2EndElementNs(context, localName, prefix, uri);
+}
+
+void hollowCharacters(void* context, const xmlChar* text, int length)
+{
+    if (!insideHollow(context))
+        xmlSAX2Characters(context, text, length);
+}
+
+void hollowCData(void* context, const xmlChar* text, int length)
+{
+    if (!insideHollow(context))
+        xmlSAX2CDataBlock(context, text, length);
+}
+
+void hollowComment(void* context, const xmlChar* text)
+{
+    if (!insideHollow(context))
+        xmlSAX2Comment(context, text);
+}
+
+void hollowInstruction(void* context, const xmlChar* target, const xmlChar* data)
+{
+    if (!insideHollow(context))
+        xmlSAX2ProcessingInstruction(context, target, data);
+}
+
+void hollowReference(void* context, const xmlChar* name)
+{
+    if (!insideHollow(context))
+        xmlSAX2Reference(context, name);
+}
+
+} // namespace
+
+_xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name,
+                             std::string_view hollowSection)
 {
     setUpLibxml();
     if (content.empty())
@@ -233,6 +308,18 @@ _xmlDoc* parseDocumentSafely(std::string_view content, const std::string& name)
     context->_private = &state;
     context->sax->entityDecl = onEntityDecl;
     context->sax->unparsedEntityDecl = onUnparsedEntityDecl;
+    if (!hollowSection.empty()) {
+        state.hollowSection = hollowSection;
+        xmlSAXHandler& sax = *context->sax;
+        sax.startElementNs = hollowStartElement;
+        sax.endElementNs = hollowEndElement;
+        sax.characters = hollowCharacters;
+        sax.ignorableWhitespace = hollowCharacters;
+        sax.cdataBlock = hollowCData;
+        sax.comment = hollowComment;
+        sax.processingInstruction = hollowInstruction;
+        sax.reference = hollowReference;
+    }
 
     const int size = static_cast<int>(content.size());
     xmlDocPtr doc = xmlCtxtReadMemory(context.get(), content.data(), size, name.c_str(), nullptr,

@@ -120,6 +120,13 @@ std::unique_ptr<XmlDocument> XmlDocument::load(const std::string& path)
     return parse(readWholeFile(path), path);
 }
 
+std::unique_ptr<XmlDocument> XmlDocument::loadWithoutSection(const std::string& path,
+                                                             std::string_view section)
+{
+    return std::unique_ptr<XmlDocument>(
+        new XmlDocument(parseDocumentSafely(readWholeFile(path), path, section)));
+}
+
 std::unique_ptr<XmlDocument> XmlDocument::parse(std::string_view content, const std::string& name)
 {
     return std::unique_ptr<XmlDocument>(new XmlDocument(parseDocumentSafely(content, name)));

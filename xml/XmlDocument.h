@@ -59,6 +59,11 @@ public:
     // Loads the whole file. A missing, unreadable or malformed file throws
     // tmq::Error naming the file, with the parser's reason, line and column.
     static std::unique_ptr<XmlDocument> load(const std::string& path);
+    // Loads the file, the root's first child element named `section` kept
+    // without its content (which is still checked), for a caller that
+    // replaces that section: its content would be built only to be freed.
+    static std::unique_ptr<XmlDocument> loadWithoutSection(const std::string& path,
+                                                           std::string_view section);
     // Parses a document held in memory; `name` stands for the file in errors.
     static std::unique_ptr<XmlDocument> parse(std::string_view content, const std::string& name);
 
