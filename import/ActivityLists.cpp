@@ -46,12 +46,11 @@ private:
 
 ActivityLists::Text ActivityLists::keep(std::string_view value)
 {
-    if (texts_.size() + value.size() > std::numeric_limits<std::uint32_t>::max())
+    const std::size_t begin = texts_.size();
+    appendTextMarkup(texts_, value);
+    if (texts_.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("demasiado texto en las listas de actividades");
-    const Text t{static_cast<std::uint32_t>(texts_.size()),
-                 static_cast<std::uint32_t>(value.size())};
-    texts_ += value;
-    return t;
+    return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(texts_.size() - begin)};
 }
 
 std::size_t ActivityLists::activityCount() const
@@ -174,19 +173,20 @@ void ActivityLists::write(XmlMarkupSink& sink) const
     std::uint32_t employeeNumber = 1;
     for (const Employee& employee : employees_) {
         openListMarkup(markup, "EMPLEADO_", employeeNumber++);
-        valueMarkup(markup, "X_EMPLEADO", text(employee.empleado));
-        valueMarkup(markup, "F_TOMAPOS", text(employee.tomaPos));
+        appendValueMarkup(markup, "X_EMPLEADO", text(employee.empleado));
+        appendValueMarkup(markup, "F_TOMAPOS", text(employee.tomaPos));
         for (std::uint32_t m = 0; m < employee.activityCount; ++m) {
             const Activity& a = activities_[employee.firstActivity + m];
             const std::string_view subjectCode = text(a.subjectCode);
             openListMarkup(markup, "ACTIVIDAD_", m + 1);
-            valueMarkup(markup, "X_ACTIVIDAD",
+            // Escaping never makes or unmakes a leading "G".
+            appendValueMarkup(markup, "X_ACTIVIDAD",
                         subjectCode.starts_with('G') ? subjectCode : kDefaultActivity);
-            valueMarkup(markup, "N_DIASEMANA", text(a.weekdayNumber));
-            valueMarkup(markup, "X_TRAMO", text(a.slotCode));
-            valueMarkup(markup, "X_DEPCENTRO", text(a.room));
-            valueMarkup(markup, "X_UNIDAD", text(a.unit));
-            valueMarkup(markup, "X_MATERIAOMC", subjectCode);
+            appendValueMarkup(markup, "N_DIASEMANA", text(a.weekdayNumber));
+            appendValueMarkup(markup, "X_TRAMO", text(a.slotCode));
+            appendValueMarkup(markup, "X_DEPCENTRO", text(a.room));
+            appendValueMarkup(markup, "X_UNIDAD", text(a.unit));
+            appendValueMarkup(markup, "X_MATERIAOMC", subjectCode);
             closeListMarkup(markup);
             if (markup.size() >= kPiece) {
                 sink.write(markup);

@@ -11,7 +11,8 @@
 namespace tmq {
 
 // Every teacher's lessons as the output section lists them, kept compactly:
-// each distinct table value once, and per lesson where its values are.
+// each distinct table value once, already as the markup it is saved as, and
+// per lesson where its values are.
 class ActivityLists {
 public:
     // The markup of the employee lists, "EMPLEADO_1" onwards, as the
@@ -43,9 +44,10 @@ private:
     };
 
     std::string_view text(Text t) const { return std::string_view(texts_).substr(t.begin, t.length); }
+    // Keeps a Windows-1252 table value as its markup.
     Text keep(std::string_view value);
 
-    std::string texts_; // Windows-1252, one after the other
+    std::string texts_; // saved markup of the values, one after the other
     std::vector<Employee> employees_;
     std::vector<Activity> activities_;
 };

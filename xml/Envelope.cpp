@@ -107,40 +107,45 @@ void closeListMarkup(std::string& markup)
     markup += "</listasal>";
 }
 
-void valueMarkup(std::string& markup, std::string_view dato, std::string_view ansiValue)
+void appendTextMarkup(std::string& markup, std::string_view ansiValue)
+{
+    // Escaped as libxml2 escapes text on save.
+    const std::size_t start = markup.size();
+    appendCp1252AsUtf8(markup, ansiValue);
+    if (markup.find_first_of("&<>\r", start) == std::string::npos)
+        return;
+    const std::string plain = markup.substr(start);
+    markup.resize(start);
+    for (const char c : plain) {
+        switch (c) {
+        case '&':
+            markup += "&amp;";
+            break;
+        case '<':
+            markup += "&lt;";
+            break;
+        case '>':
+            markup += "&gt;";
+            break;
+        case '\r':
+            markup += "&#13;";
+            break;
+        default:
+            markup += c;
+        }
+    }
+}
+
+void appendValueMarkup(std::string& markup, std::string_view dato, std::string_view textMarkup)
 {
     markup += "<salida dato=\"";
     markup += dato;
-    if (ansiValue.empty()) {
+    if (textMarkup.empty()) {
         markup += "\"/>";
         return;
     }
     markup += "\">";
-    // Escaped as libxml2 escapes text on save.
-    const std::size_t start = markup.size();
-    appendCp1252AsUtf8(markup, ansiValue);
-    if (markup.find_first_of("&<>\r", start) != std::string::npos) {
-        const std::string plain = markup.substr(start);
-        markup.resize(start);
-        for (const char c : plain) {
-            switch (c) {
-            case '&':
-                markup += "&amp;";
-                break;
-            case '<':
-                markup += "&lt;";
-                break;
-            case '>':
-                markup += "&gt;";
-                break;
-            case '\r':
-                markup += "&#13;";
-                break;
-            default:
-                markup += c;
-            }
-        }
-    }
+    markup += textMarkup;
     markup += "</salida>";
 }
 

@@ -39,8 +39,11 @@ void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
 void openListMarkup(std::string& markup, std::string_view seqPrefix, std::uint32_t number);
 // Appends </listasal>.
 void closeListMarkup(std::string& markup);
-// Appends <salida dato="dato">value</salida>, or <salida dato="dato"/> for an
-// empty value; `ansiValue` is Windows-1252 table text.
-void valueMarkup(std::string& markup, std::string_view dato, std::string_view ansiValue);
+// Appends Windows-1252 table text as the text of an element is saved: in
+// UTF-8, with "&", "<", ">" and carriage returns escaped.
+void appendTextMarkup(std::string& markup, std::string_view ansiValue);
+// Appends <salida dato="dato">text</salida>, or <salida dato="dato"/> when
+// the text is empty; `textMarkup` as appendTextMarkup gives it.
+void appendValueMarkup(std::string& markup, std::string_view dato, std::string_view textMarkup);
 
 } // namespace tmq

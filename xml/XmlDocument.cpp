@@ -258,6 +258,9 @@ public:
         xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
         if (handler == nullptr)
             throw Error("No se puede escribir el documento en la codificación '" + encoding + "'");
+        // UTF-8 is written as it stands; its converter would only copy it.
+        if (std::string_view(handler->name) == "UTF-8")
+            handler = nullptr;
         out_ = xmlOutputBufferCreateIO(&PiecewiseSave::toSink, nullptr, this, handler);
         if (out_ == nullptr)
             throw Error("No hay memoria suficiente para escribir el documento");
