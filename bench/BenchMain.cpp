@@ -51,7 +51,8 @@ std::map<std::string, Measured> runRounds(const std::vector<Command>& commands, 
             for (const auto& step : command.steps) {
                 const RunCost cost = runChild(step);
                 total += cost.seconds;
-                result[command.label].peakKiB = std::max(result[command.label].peakKiB, cost.peakKiB);
+                result[command.label].peakKiB =
+                    std::max(result[command.label].peakKiB, cost.peakKiB);
             }
             times[command.label].push_back(total);
         }
@@ -110,17 +111,22 @@ struct Bench {
     {
         const DistrictSize size = DistrictSize::forScale(scale);
         const bool latin1 = encoding == DocumentEncoding::Latin1;
-        const fs::path folder = work / ("export-" + std::to_string(size.schools) + (latin1 ? "-latin1" : ""));
+        const fs::path folder =
+            work / ("export-" + std::to_string(size.schools) + (latin1 ? "-latin1" : ""));
         fs::create_directories(folder);
         const fs::path doc = folder / "distrito.xml";
-        const auto items = static_cast<double>(writeDistrictDocument(doc, size.schools, encoding, kSeed));
-        std::printf("\nExport, %s %s, %.0f catalogue items (%d schools)\n", megabytes(fs::file_size(doc)).c_str(),
-                    latin1 ? "ISO-8859-1" : "UTF-8", items, size.schools);
-        const auto m = runRounds({{"ours: export", {{cli, "export", doc.string(), "--dir", folder.string()}}},
-                                  {"xmllint --noout", {{"xmllint", "--noout", doc.string()}}},
-                                  {"bare SAX2 parse", {{saxFloor, doc.string()}}}},
-                                 rounds);
-        printRow("ours: export", m.at("ours: export"), &m.at("xmllint --noout"), "xmllint", items, "items");
+        const auto items =
+            static_cast<double>(writeDistrictDocument(doc, size.schools, encoding, kSeed));
+        std::printf("\nExport, %s %s, %.0f catalogue items (%d schools)\n",
+                    megabytes(fs::file_size(doc)).c_str(), latin1 ? "ISO-8859-1" : "UTF-8", items,
+                    size.schools);
+        const auto m =
+            runRounds({{"ours: export", {{cli, "export", doc.string(), "--dir", folder.string()}}},
+                       {"xmllint --noout", {{"xmllint", "--noout", doc.string()}}},
+                       {"bare SAX2 parse", {{saxFloor, doc.string()}}}},
+                      rounds);
+        printRow("ours: export", m.at("ours: export"), &m.at("xmllint --noout"), "xmllint", items,
+                 "items");
         printRow("", m.at("ours: export"), &m.at("bare SAX2 parse"), "bare SAX2", 0, "");
         printRow("xmllint --noout", m.at("xmllint --noout"), nullptr, "", items, "items");
         printRow("bare SAX2 parse", m.at("bare SAX2 parse"), nullptr, "", items, "items");
@@ -132,7 +138,8 @@ struct Bench {
         const fs::path folder = work / ("import-" + std::to_string(size.solucRows));
         fs::create_directories(folder);
         const fs::path doc = folder / "centro.xml";
-        writeDistrictDocument(doc, schoolsForTeachers(size.solucTeachers), DocumentEncoding::Utf8, kSeed);
+        writeDistrictDocument(doc, schoolsForTeachers(size.solucTeachers), DocumentEncoding::Utf8,
+                              kSeed);
         runChild({cli, "export", doc.string(), "--dir", folder.string()});
         writeSoluc(folder, size.solucTeachers, size.solucRows, kSeed);
         return folder;
@@ -145,14 +152,17 @@ struct Bench {
         const std::string doc = (folder / "centro.xml").string();
         const std::string result = (folder / "ResultadoMirtavcentro.xml").string();
         runChild({cli, "import", doc, "--dir", folder.string()});
-        std::printf("\nImport, %d SOLUC rows for %d teachers: document %s, result %s\n", size.solucRows,
-                    size.solucTeachers, megabytes(fs::file_size(doc)).c_str(),
+        std::printf("\nImport, %d SOLUC rows for %d teachers: document %s, result %s\n",
+                    size.solucRows, size.solucTeachers, megabytes(fs::file_size(doc)).c_str(),
                     megabytes(fs::file_size(result)).c_str());
-        const auto m = runRounds({{"ours: import", {{cli, "import", doc, "--dir", folder.string()}}},
-                                  {"floor", {{"xmllint", "--noout", doc}, {"xmllint", "--output", "/dev/null", result}}}},
-                                 rounds);
+        const auto m = runRounds(
+            {{"ours: import", {{cli, "import", doc, "--dir", folder.string()}}},
+             {"floor",
+              {{"xmllint", "--noout", doc}, {"xmllint", "--output", "/dev/null", result}}}},
+            rounds);
         const Measured resultRead = runRounds({{"r", {{"xmllint", "--noout", result}}}}, 1).at("r");
-        printRow("ours: import", m.at("ours: import"), &m.at("floor"), "floor", size.solucRows, "rows");
+        printRow("ours: import", m.at("ours: import"), &m.at("floor"), "floor", size.solucRows,
+                 "rows");
         printRow("", m.at("ours: import"), &resultRead, "xmllint --noout result", 0, "");
         printRow("floor: xmllint doc + result", m.at("floor"), nullptr, "", size.solucRows, "rows");
         printRow("xmllint --noout result", resultRead, nullptr, "", 0, "");
@@ -169,12 +179,13 @@ struct Bench {
         const fs::path theirs = folder / "python";
         fs::create_directories(theirs);
         std::printf("\nAgainst the Python script (lxml and a dBASE writer of its own)\n");
-        auto m = runRounds({{"ours", {{cli, "export", doc.string(), "--dir", folder.string()}}},
-                            {"python", {{python, pythonScript, "export", doc.string(), theirs.string()}}}},
-                           3);
+        auto m = runRounds(
+            {{"ours", {{cli, "export", doc.string(), "--dir", folder.string()}}},
+             {"python", {{python, pythonScript, "export", doc.string(), theirs.string()}}}},
+            3);
         std::printf("  export of %s: ours %.3f s, python %.3f s: %.1fx faster\n",
-                    megabytes(fs::file_size(doc)).c_str(), m.at("ours").seconds, m.at("python").seconds,
-                    m.at("python").seconds / m.at("ours").seconds);
+                    megabytes(fs::file_size(doc)).c_str(), m.at("ours").seconds,
+                    m.at("python").seconds, m.at("python").seconds / m.at("ours").seconds);
 
         const fs::path importFolder = prepareImport(size);
         const std::string importDoc = (importFolder / "centro.xml").string();
@@ -183,8 +194,9 @@ struct Bench {
                         {{python, pythonScript, "import", importDoc, importFolder.string(),
                           (importFolder / "ResultadoPython.xml").string()}}}},
                       3);
-        std::printf("  import of %d rows: ours %.3f s, python %.3f s: %.1fx faster\n", size.solucRows,
-                    m.at("ours").seconds, m.at("python").seconds, m.at("python").seconds / m.at("ours").seconds);
+        std::printf("  import of %d rows: ours %.3f s, python %.3f s: %.1fx faster\n",
+                    size.solucRows, m.at("ours").seconds, m.at("python").seconds,
+                    m.at("python").seconds / m.at("ours").seconds);
     }
 };
 
@@ -196,8 +208,9 @@ int main(int argc, char** argv)
     Bench bench;
     bench.rounds = static_cast<int>(envNumber("BENCH_RUNS", 5));
     const fs::path self = fs::canonical(fs::path(argv[0])).parent_path();
-    bench.cli = std::getenv("BENCH_CLI") != nullptr ? std::getenv("BENCH_CLI")
-                                                    : (self.parent_path() / "transmirtavquelmar-cli").string();
+    bench.cli = std::getenv("BENCH_CLI") != nullptr
+                    ? std::getenv("BENCH_CLI")
+                    : (self.parent_path() / "transmirtavquelmar-cli").string();
     bench.saxFloor = (self / "tmq_sax_floor").string();
     bench.python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
     bench.pythonScript = TMQ_BENCH_SCRIPT;

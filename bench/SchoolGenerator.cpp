@@ -42,21 +42,31 @@ private:
     std::uint64_t state_;
 };
 
-constexpr std::array<std::string_view, 16> kSubjectStems{
-    "MAT", "LEN", "ING", "FRA", "HIS", "GEO", "BIO", "FIS",
-    "QUI", "TEC", "MUS", "EFI", "PLA", "REL", "FIL", "ECO"};
-constexpr std::array<std::string_view, 16> kSubjectNames{
-    "Matemáticas",         "Lengua Castellana y Literatura", "Inglés", "Francés",
-    "Historia",            "Geografía",                      "Biología y Geología",
-    "Física",              "Química",                        "Tecnología",
-    "Música",              "Educación Física",               "Educación Plástica, Visual y Audiovisual",
-    "Religión",            "Filosofía",                      "Economía"};
+constexpr std::array<std::string_view, 16> kSubjectStems{"MAT", "LEN", "ING", "FRA", "HIS", "GEO",
+                                                         "BIO", "FIS", "QUI", "TEC", "MUS", "EFI",
+                                                         "PLA", "REL", "FIL", "ECO"};
+constexpr std::array<std::string_view, 16> kSubjectNames{"Matemáticas",
+                                                         "Lengua Castellana y Literatura",
+                                                         "Inglés",
+                                                         "Francés",
+                                                         "Historia",
+                                                         "Geografía",
+                                                         "Biología y Geología",
+                                                         "Física",
+                                                         "Química",
+                                                         "Tecnología",
+                                                         "Música",
+                                                         "Educación Física",
+                                                         "Educación Plástica, Visual y Audiovisual",
+                                                         "Religión",
+                                                         "Filosofía",
+                                                         "Economía"};
 constexpr std::array<std::string_view, 12> kGivenNames{
     "María José", "José Luis", "Ana Belén", "Juan Carlos", "Lucía", "Íñigo",
     "Begoña",     "Joaquín",   "Mónica",    "Raúl",        "Nuria", "Ángel"};
-constexpr std::array<std::string_view, 12> kSurnames{
-    "Núñez", "Peña", "García", "Martínez", "López",  "Sánchez",
-    "Pérez", "Gómez", "Muñoz", "Jiménez", "Ibáñez", "Castaño"};
+constexpr std::array<std::string_view, 12> kSurnames{"Núñez", "Peña",    "García", "Martínez",
+                                                     "López", "Sánchez", "Pérez",  "Gómez",
+                                                     "Muñoz", "Jiménez", "Ibáñez", "Castaño"};
 constexpr std::array<std::string_view, 4> kLevels{"ESO", "BACH", "FPB", ""};
 constexpr std::array<std::string_view, 5> kDays{"L", "M", "X", "J", "V"};
 
@@ -155,8 +165,8 @@ long writeSchool(std::string& out, int school, Random& random)
         if (random.chance(3))
             continue; // too few values to make a record
         item.value("D_CORTA", code + "-" + std::to_string(s % 3))
-            .value("D_MATERIA", std::string(kSubjectNames[static_cast<std::size_t>(s % 16)]) +
-                                    " " + std::to_string(1 + s / 16 % 4) + "º");
+            .value("D_MATERIA", std::string(kSubjectNames[static_cast<std::size_t>(s % 16)]) + " " +
+                                    std::to_string(1 + s / 16 % 4) + "º");
     }
     endList(out);
 
@@ -166,8 +176,8 @@ long writeSchool(std::string& out, int school, Random& random)
             .value("X_EMPLEADO", std::to_string(1000000 + school * 100 + t))
             .value("F_TOMAPOS", "01/09/20" + std::to_string(10 + random.below(15)))
             .value("NOMBRE", personName(random))
-            .value("ABREVIATURA", random.chance(5) ? "  " + teacherKey(school, t) + " \n"
-                                                   : teacherKey(school, t));
+            .value("ABREVIATURA",
+                   random.chance(5) ? "  " + teacherKey(school, t) + " \n" : teacherKey(school, t));
     }
     endList(out);
 
@@ -214,7 +224,8 @@ long writeSchool(std::string& out, int school, Random& random)
         for (int hour = 1; hour <= 8; ++hour, ++items) {
             const int start = 8 * 60 + (hour - 1) * 60;
             auto clock = [](int minutes) {
-                std::string text = std::to_string(minutes / 60) + ":" + std::to_string(100 + minutes % 60).substr(1);
+                std::string text = std::to_string(minutes / 60) + ":" +
+                                   std::to_string(100 + minutes % 60).substr(1);
                 return text.size() < 5 ? "0" + text : text;
             };
             ItemWriter(out)
@@ -238,7 +249,8 @@ std::string toLatin1(const std::string& utf8)
         if (c < 0x80) {
             out += static_cast<char>(c);
         } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
-            out += static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+            out += static_cast<char>(((c & 0x1F) << 6) |
+                                     (static_cast<unsigned char>(utf8[++i]) & 0x3F));
         } else {
             throw std::logic_error("el generador solo escribe caracteres de ISO-8859-1");
         }
@@ -262,8 +274,8 @@ int schoolsForTeachers(int teachers)
     return (teachers + kTeachersPerSchool - 1) / kTeachersPerSchool;
 }
 
-long writeDistrictDocument(const std::filesystem::path& file, int schools, DocumentEncoding encoding,
-                           std::uint64_t seed)
+long writeDistrictDocument(const std::filesystem::path& file, int schools,
+                           DocumentEncoding encoding, std::uint64_t seed)
 {
     std::ofstream out(file, std::ios::binary);
     const bool latin1 = encoding == DocumentEncoding::Latin1;
@@ -305,7 +317,8 @@ void writeSoluc(const std::filesystem::path& folder, int teachers, int rows, std
         const int school = teacher / kTeachersPerSchool;
         soluc.append();
         soluc.setText("PROF", teacherKey(school, teacher % kTeachersPerSchool));
-        soluc.setText("ASIG", random.chance(1) ? "ZZZ9" : subjectCode(random.below(kSubjectsPerSchool)));
+        soluc.setText("ASIG",
+                      random.chance(1) ? "ZZZ9" : subjectCode(random.below(kSubjectsPerSchool)));
         soluc.setFloat("DIA", random.chance(3) ? 0 : 1 + random.below(5));
         soluc.setFloat("HORA", 1 + random.below(8));
         soluc.setText("AULA", random.chance(1) ? "X9" : roomKey(random.below(kRoomsPerSchool)));

@@ -24,8 +24,8 @@ enum class DocumentEncoding { Utf8, Latin1 };
 // repeated subject codes in other letter case, blank padding, empty levels,
 // escaped characters, an input section the converter does not read). The
 // same seed gives the same bytes. Returns the number of catalogue items.
-long writeDistrictDocument(const std::filesystem::path& file, int schools, DocumentEncoding encoding,
-                           std::uint64_t seed);
+long writeDistrictDocument(const std::filesystem::path& file, int schools,
+                           DocumentEncoding encoding, std::uint64_t seed);
 
 // The number of schools whose teachers add up to at least `teachers`.
 int schoolsForTeachers(int teachers);

@@ -26,8 +26,7 @@ CatalogueSpec ExportarMaterias(StepRecords& step)
     // not what is left of it after the cut to the width of COD.
     auto writtenCodes = std::make_shared<std::unordered_set<std::string>>();
     spec.onItem = [&r, writtenCodes, cod = r.field("COD"), codLargo = r.field("CODLARGO"),
-                   nombre = r.field("NOMBRE"),
-                   materia = r.field("MATERIA")](const ItemValues& v) {
+                   nombre = r.field("NOMBRE"), materia = r.field("MATERIA")](const ItemValues& v) {
         if (v.count() < kLeastValueCount || !writtenCodes->insert(foldCaseCp1252(v.at(1))).second)
             return;
         r.append();
@@ -79,8 +78,8 @@ CatalogueSpec ExportarGrupos(StepRecords& step)
 {
     RecordBuffer& r = step.records;
     CatalogueSpec spec = positional("GRUPOS", 6);
-    spec.onItem = [&r, abrev = r.field("ABREV"), turno = r.field("TURNO"),
-                   nivel = r.field("NIVEL"), curso = r.field("CURSO"), grupo = r.field("GRUPO"),
+    spec.onItem = [&r, abrev = r.field("ABREV"), turno = r.field("TURNO"), nivel = r.field("NIVEL"),
+                   curso = r.field("CURSO"), grupo = r.field("GRUPO"),
                    unidad = r.field("UNIDAD")](const ItemValues& v) {
         if (v.count() < kLeastValueCount)
             return;

@@ -32,7 +32,8 @@ CatalogueSpec ExportarTramos(StepRecords& step)
                   {"INICIO", Start},        {"FIN", End},     {"NINUTOS", Minutes}};
     spec.onItem = [&r, diho = r.field("DIHO"), dia = r.field("DIA"), hora = r.field("HORA"),
                    codDiho = r.field("CODDIHO"), desde = r.field("HORADESDE"),
-                   hasta = r.field("HORAHASTA"), minutos = r.field("MINUTOS")](const ItemValues& v) {
+                   hasta = r.field("HORAHASTA"),
+                   minutos = r.field("MINUTOS")](const ItemValues& v) {
         // Every item gives a record, one without value elements included.
         const std::string_view name = v.at(Name);
         r.append();

@@ -87,8 +87,8 @@ public:
                     continue;
                 readActivity();
             }
-            employee.activityCount = static_cast<std::uint32_t>(lists_.activities_.size() -
-                                                                employee.firstActivity);
+            employee.activityCount =
+                static_cast<std::uint32_t>(lists_.activities_.size() - employee.firstActivity);
             lists_.employees_.push_back(employee);
         }
         return std::move(lists_);
@@ -181,7 +181,7 @@ void ActivityLists::write(XmlMarkupSink& sink) const
             openListMarkup(markup, "ACTIVIDAD_", m + 1);
             // Escaping never makes or unmakes a leading "G".
             appendValueMarkup(markup, "X_ACTIVIDAD",
-                        subjectCode.starts_with('G') ? subjectCode : kDefaultActivity);
+                              subjectCode.starts_with('G') ? subjectCode : kDefaultActivity);
             appendValueMarkup(markup, "N_DIASEMANA", text(a.weekdayNumber));
             appendValueMarkup(markup, "X_TRAMO", text(a.slotCode));
             appendValueMarkup(markup, "X_DEPCENTRO", text(a.room));

@@ -43,7 +43,10 @@ private:
         std::uint32_t activityCount = 0;
     };
 
-    std::string_view text(Text t) const { return std::string_view(texts_).substr(t.begin, t.length); }
+    std::string_view text(Text t) const
+    {
+        return std::string_view(texts_).substr(t.begin, t.length);
+    }
     // Keeps a Windows-1252 table value as its markup.
     Text keep(std::string_view value);
 

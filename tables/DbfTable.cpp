@@ -159,7 +159,8 @@ struct DbfTable::Impl {
     {
         requireOpen();
         if (index < 0 || index >= static_cast<int>(fields.size()))
-            fail("La tabla " + quoted(path) + " no tiene campo número " + std::to_string(index + 1));
+            fail("La tabla " + quoted(path) + " no tiene campo número " +
+                 std::to_string(index + 1));
         const DbfField& field = fields[static_cast<std::size_t>(index)];
         if (!isSupportedField(field))
             fail("El campo '" + field.name + "' de la tabla " + quoted(path) +

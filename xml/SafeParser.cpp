@@ -159,8 +159,8 @@ struct ParseState {
     std::exception_ptr handlerFailure;
     // Building a tree without the content of one section of the root.
     std::string_view hollowSection;
-    int depth = 0;        // open elements
-    int hollowDepth = 0;  // depth of the section while inside it, else 0
+    int depth = 0;         // open elements
+    int hollowDepth = 0;   // depth of the section while inside it, else 0
     bool hollowed = false; // the section was met
 };
 
@@ -171,8 +171,9 @@ ParseState& stateOf(void* context)
 
 void refuseEntities(xmlParserCtxtPtr context)
 {
-    stateOf(context).report.refuse(xmlSAX2GetLineNumber(context), xmlSAX2GetColumnNumber(context),
-                 "el documento declara entidades (<!ENTITY>), que no se admiten por seguridad");
+    stateOf(context).report.refuse(
+        xmlSAX2GetLineNumber(context), xmlSAX2GetColumnNumber(context),
+        "el documento declara entidades (<!ENTITY>), que no se admiten por seguridad");
     xmlStopParser(context);
 }
 
@@ -424,7 +425,8 @@ struct FileSource {
     static int read(void* source, char* buffer, int length)
     {
         auto* self = static_cast<FileSource*>(source);
-        const std::size_t count = std::fread(buffer, 1, static_cast<std::size_t>(length), self->file);
+        const std::size_t count =
+            std::fread(buffer, 1, static_cast<std::size_t>(length), self->file);
         if (count == 0 && std::ferror(self->file)) {
             self->readError = errno != 0 ? errno : EIO;
             return -1;

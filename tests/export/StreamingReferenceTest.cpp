@@ -76,14 +76,15 @@ void referenceExport(const XmlDocument& doc, const std::filesystem::path& folder
                       t.setText("F_TOMAPOS", valueAt(v, 1));
                       t.post();
                   });
-    referenceStep(doc, folder, "AULAT", aulatLayout(), "AULAS", 2, [](DbfTable& t, const Values& v) {
-        t.append();
-        t.setText("ABREV", valueAt(v, 1).empty() ? valueAt(v, 0) : valueAt(v, 1));
-        t.setText("NOMBRE", valueAt(v, 2));
-        t.setText("EDIFICIO", valueAt(v, 3));
-        t.setText("DEPCENTRO", valueAt(v, 0));
-        t.post();
-    });
+    referenceStep(doc, folder, "AULAT", aulatLayout(), "AULAS", 2,
+                  [](DbfTable& t, const Values& v) {
+                      t.append();
+                      t.setText("ABREV", valueAt(v, 1).empty() ? valueAt(v, 0) : valueAt(v, 1));
+                      t.setText("NOMBRE", valueAt(v, 2));
+                      t.setText("EDIFICIO", valueAt(v, 3));
+                      t.setText("DEPCENTRO", valueAt(v, 0));
+                      t.post();
+                  });
     referenceStep(doc, folder, "GRUPOST", grupostLayout(), "GRUPOS", 2,
                   [](DbfTable& t, const Values& v) {
                       t.append();
@@ -156,8 +157,8 @@ private:
 std::string valueMarkup(Random& r, const std::string& dato, const std::string& text)
 {
     static const std::vector<std::string> kWrappings{
-        "%",      " \t%\n ",         "<![CDATA[%]]>", "<!-- c -->%<?pi x?>",
-        "<b>%</b>", "% <i> </i>", "%&#32;",         "&#x20;%"};
+        "%",        " \t%\n ",    "<![CDATA[%]]>", "<!-- c -->%<?pi x?>",
+        "<b>%</b>", "% <i> </i>", "%&#32;",        "&#x20;%"};
     std::string escaped;
     for (char c : text)
         escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : std::string(1, c);
@@ -175,12 +176,13 @@ std::string districtDocument(std::uint64_t seed)
 {
     Random r(seed);
     static const std::vector<std::string> kTexts{
-        "Matemáticas", "Núñez & Peña", "a<b", "  ", "", "MAT1", "mat1", "Ñandú",
-        "X10", "L1", "v123", "0x5A", "+90", "-45", "781", "1380", "€ “x”", "ÀÉÎÕÜ çñ"};
-    static const std::vector<std::string> kSeqs{"MATERIAS", "PROFESORES", "AULAS", "GRUPOS",
-                                                "ASIGNATURAS", "TRAMOS", "materias", "OTROS"};
-    static const std::vector<std::string> kDatos{"CODIGO_QUELMAR", "NOMBRE", "DIA", "INICIO",
-                                                 "FIN", "NINUTOS", "nombre", "NOMBRE ", "MINUTOS"};
+        "Matemáticas", "Núñez & Peña", "a<b",  "  ",  "",    "MAT1", "mat1", "Ñandú", "X10",
+        "L1",          "v123",         "0x5A", "+90", "-45", "781",  "1380", "€ “x”", "ÀÉÎÕÜ çñ"};
+    static const std::vector<std::string> kSeqs{"MATERIAS",    "PROFESORES", "AULAS",    "GRUPOS",
+                                                "ASIGNATURAS", "TRAMOS",     "materias", "OTROS"};
+    static const std::vector<std::string> kDatos{"CODIGO_QUELMAR", "NOMBRE",  "DIA",
+                                                 "INICIO",         "FIN",     "NINUTOS",
+                                                 "nombre",         "NOMBRE ", "MINUTOS"};
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<SERVICIO xmlns:x=\"urn:x\"><ENTRADAS><listasal seq=\"MATERIAS\"><listasal>"
                       "<salida>no</salida><salida>leer</salida></listasal></listasal></ENTRADAS>\n";
@@ -189,7 +191,8 @@ std::string districtDocument(std::uint64_t seed)
         for (int list = 0; list < 14; ++list) {
             const std::string& seq = kSeqs[static_cast<std::size_t>(r.below(8))];
             const bool plainList = r.below(10) != 0;
-            xml += plainList ? "<listasal seq=\"" + seq + "\">" : "<x:listasal seq=\"" + seq + "\">";
+            xml +=
+                plainList ? "<listasal seq=\"" + seq + "\">" : "<x:listasal seq=\"" + seq + "\">";
             for (int item = 0; item < 40; ++item) {
                 const int kind = r.below(12);
                 xml += kind == 0 ? "<salida>suelta</salida>" : "";
@@ -201,8 +204,9 @@ std::string districtDocument(std::uint64_t seed)
                         text = std::to_string(r.below(1500) - 100);
                     if (r.below(15) == 0)
                         xml += "<otro>1</otro>";
-                    xml += valueMarkup(r, seq == "TRAMOS" ? kDatos[static_cast<std::size_t>(r.below(9))] : "",
-                                       text);
+                    xml += valueMarkup(
+                        r, seq == "TRAMOS" ? kDatos[static_cast<std::size_t>(r.below(9))] : "",
+                        text);
                 }
                 xml += kind == 1 ? "</x:listasal>\n" : "</listasal>\n";
             }
@@ -269,8 +273,9 @@ TEST_P(StreamingExport, WritesTheTablesOfTheTreeReadingByteForByte)
     std::size_t records = 0;
     for (const std::string& table : kExportTables) {
         const std::string file = table + ".DBF";
-        EXPECT_EQ(firstDifference(withoutDate(dir / "stream" / file), withoutDate(dir / "tree" / file)),
-                  "")
+        EXPECT_EQ(
+            firstDifference(withoutDate(dir / "stream" / file), withoutDate(dir / "tree" / file)),
+            "")
             << table;
         records += readRows(dir / "stream", table).size();
     }
@@ -290,7 +295,8 @@ TEST(StreamingExport, RefusesWhatTheTreeLoaderRefusesWithTheSameText)
 {
     std::vector<std::filesystem::path> files;
     for (const char* folder : {"xml", "export", "import"})
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(TMQ_TEST_DATA) + "/" + folder))
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(TMQ_TEST_DATA) + "/" + folder))
             if (entry.path().extension() == ".xml")
                 files.push_back(entry.path());
     TempDir dir;

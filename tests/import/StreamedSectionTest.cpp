@@ -72,13 +72,16 @@ void referenceImport(XmlDocument& doc, const std::filesystem::path& folder,
             const std::string code = lookUp(subjects, "COD", lesson.at("ASIG"), "MATERIA");
             appendValue(doc, activity, "X_ACTIVIDAD", code.starts_with('G') ? code : "G439");
             const std::string day = lesson.at("DIA");
-            const std::string letter =
-                day.size() == 1 && day[0] >= '1' && day[0] <= '7' ? std::string(1, "LMXJVSD"[day[0] - '1']) : "";
+            const std::string letter = day.size() == 1 && day[0] >= '1' && day[0] <= '7'
+                                           ? std::string(1, "LMXJVSD"[day[0] - '1'])
+                                           : "";
             const std::string slotKey = letter + std::to_string(std::stoi(lesson.at("HORA")));
             appendValue(doc, activity, "N_DIASEMANA", lookUp(slots, "DIHO", slotKey, "DIA"));
             appendValue(doc, activity, "X_TRAMO", lookUp(slots, "DIHO", slotKey, "CODDIHO"));
-            appendValue(doc, activity, "X_DEPCENTRO", lookUp(rooms, "ABREV", lesson.at("AULA"), "DEPCENTRO"));
-            appendValue(doc, activity, "X_UNIDAD", lookUp(groups, "ABREV", lesson.at("CODGRUPO"), "UNIDAD"));
+            appendValue(doc, activity, "X_DEPCENTRO",
+                        lookUp(rooms, "ABREV", lesson.at("AULA"), "DEPCENTRO"));
+            appendValue(doc, activity, "X_UNIDAD",
+                        lookUp(groups, "ABREV", lesson.at("CODGRUPO"), "UNIDAD"));
             appendValue(doc, activity, "X_MATERIAOMC", code);
         }
     }
@@ -108,8 +111,8 @@ void writeSchool(const std::filesystem::path& folder, std::uint64_t seed)
 {
     Random r(seed);
     const std::vector<std::string> keys{"A1", "A2", "O'N", "B*", "1A", "1a", "X", "", "Ñ1", "L1"};
-    const std::vector<std::string> texts{"G100", "g200", "Ñandú & Cía", "a<b>c", "x\ry", "€ “z”",
-                                         "", "   ", "GÉNERO", "Œuvre ‰"};
+    const std::vector<std::string> texts{"G100",  "g200", "Ñandú & Cía", "a<b>c",  "x\ry",
+                                         "€ “z”", "",     "   ",         "GÉNERO", "Œuvre ‰"};
     SchoolTables school;
     for (int t = 0; t < 60; ++t)
         school.profesores.push_back({{"ABREV", t % 7 == 0 ? r.pick(keys) : "P" + std::to_string(t)},
@@ -119,19 +122,21 @@ void writeSchool(const std::filesystem::path& folder, std::uint64_t seed)
         school.grupos.push_back({{"ABREV", r.pick(keys)}, {"UNIDAD", r.pick(texts)}});
         school.aulas.push_back({{"ABREV", r.pick(keys)}, {"DEPCENTRO", r.pick(texts)}});
         school.materias.push_back({{"COD", r.pick(keys)}, {"MATERIA", r.pick(texts)}});
-        school.tramos.push_back({{"DIHO", std::string(1, "LMXJVSD"[r.below(7)]) + std::to_string(r.below(9))},
-                                 {"CODDIHO", r.pick(texts)},
-                                 {"DIA", std::to_string(r.below(8))}});
+        school.tramos.push_back(
+            {{"DIHO", std::string(1, "LMXJVSD"[r.below(7)]) + std::to_string(r.below(9))},
+             {"CODDIHO", r.pick(texts)},
+             {"DIA", std::to_string(r.below(8))}});
     }
     school.write(folder);
 
     std::vector<RawRecord> lessons;
     for (int row = 0; row < 3000; ++row) {
         const int teacher = r.below(64);
-        const std::string prof = teacher < 60 ? school.profesores[static_cast<std::size_t>(teacher)].at("ABREV")
-                                              : "NADIE";
-        RawRecord lesson{{prof, r.pick(keys), std::to_string(r.below(9)), std::to_string(r.below(11)),
-                          r.pick(keys), r.pick(keys)}};
+        const std::string prof =
+            teacher < 60 ? school.profesores[static_cast<std::size_t>(teacher)].at("ABREV")
+                         : "NADIE";
+        RawRecord lesson{{prof, r.pick(keys), std::to_string(r.below(9)),
+                          std::to_string(r.below(11)), r.pick(keys), r.pick(keys)}};
         lesson.deleted = r.below(30) == 0;
         lessons.push_back(lesson);
     }
@@ -175,10 +180,11 @@ std::string caseName(const testing::TestParamInfo<DocumentCase>& param)
 INSTANTIATE_TEST_SUITE_P(
     Documents, StreamedSection,
     testing::Values(
-        DocumentCase{"Utf8SectionAmongOthers",
-                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- antes -->\n"
-                     "<SERVICIO xmlns:q=\"urn:q\" q:a=\"ñ &amp; &lt;\">\n <ENTRADAS>año</ENTRADAS>\n"
-                     " <SALIDAS><viejo/></SALIDAS>\n <FIN/>\n</SERVICIO>\n<!-- después -->\n"},
+        DocumentCase{
+            "Utf8SectionAmongOthers",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- antes -->\n"
+            "<SERVICIO xmlns:q=\"urn:q\" q:a=\"ñ &amp; &lt;\">\n <ENTRADAS>año</ENTRADAS>\n"
+            " <SALIDAS><viejo/></SALIDAS>\n <FIN/>\n</SERVICIO>\n<!-- después -->\n"},
         DocumentCase{"Latin1WithoutSomeCharacters",
                      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO a=\"\xF1\">"
                      "<SALIDAS/><ENTRADAS>\xE1\xE9</ENTRADAS></SERVICIO>"},
