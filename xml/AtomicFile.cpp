@@ -112,7 +112,9 @@ void syncFolderOf(const std::string& path)
 
 } // namespace
 
+// Small pieces are gathered into large writes; large ones go straight out.
 constexpr std::size_t kPieceSize = 1 << 20;
+constexpr std::size_t kDirectSize = 1 << 16;
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
     : path_(path), file_(std::make_unique<TemporaryFile>(path))
@@ -131,9 +133,10 @@ void AtomicFileWriter::fail() const
 
 void AtomicFileWriter::write(std::string_view content)
 {
-    if (pending_.empty() && content.size() >= kPieceSize) {
-        if (!file_->write(content))
+    if (content.size() >= kDirectSize) {
+        if (!file_->write(pending_) || !file_->write(content))
             fail();
+        pending_.clear();
         return;
     }
     pending_ += content;

@@ -259,7 +259,8 @@ public:
         if (handler == nullptr)
             throw Error("No se puede escribir el documento en la codificación '" + encoding + "'");
         // UTF-8 is written as it stands; its converter would only copy it.
-        if (std::string_view(handler->name) == "UTF-8")
+        utf8_ = std::string_view(handler->name) == "UTF-8";
+        if (utf8_)
             handler = nullptr;
         out_ = xmlOutputBufferCreateIO(&PiecewiseSave::toSink, nullptr, this, handler);
         if (out_ == nullptr)
@@ -279,6 +280,13 @@ public:
 
     void write(std::string_view utf8Markup) override
     {
+        if (utf8_ && utf8Markup.size() >= kDirectWrite) {
+            // Already the bytes of the file: what libxml2 holds goes first.
+            xmlOutputBufferFlush(out_);
+            check();
+            sink_(utf8Markup);
+            return;
+        }
         xmlOutputBufferWrite(out_, static_cast<int>(utf8Markup.size()), utf8Markup.data());
         check();
     }
@@ -385,8 +393,11 @@ private:
         return markup;
     }
 
+    static constexpr std::size_t kDirectWrite = 4096;
+
     xmlDocPtr doc_;
     std::string encoding_;
+    bool utf8_ = false;
     ByteSink sink_;
     const xmlChar* oldEncoding_;
     xmlOutputBufferPtr out_ = nullptr;
