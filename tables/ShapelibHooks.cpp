@@ -101,9 +101,10 @@ public:
 
 private:
     static constexpr SAOffset kWindowSize = 1 << 20;
-    // Reads fill no more than a C stream's buffer would: what lies further
-    // on is read anew when it is needed, as another program may have changed it.
-    static constexpr SAOffset kReadSize = BUFSIZ;
+    // Reads fill no more than a C stream's buffer would on Linux: what lies
+    // further on is read anew when it is needed, as another program may have
+    // changed it.
+    static constexpr SAOffset kReadSize = 8192;
 
     bool covers(SAOffset at, SAOffset bytes) const
     {
