@@ -1,5 +1,7 @@
 #include "app/Fonts.h"
 
+#include "core/WindowLayout.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -40,16 +42,16 @@ QString dialogFontFamily()
 
 QString arialFamily()
 {
-    static const QString family = QFontDatabase::families().contains(QStringLiteral("Arial"))
-                                      ? QStringLiteral("Arial")
-                                      : QStringLiteral("Liberation Sans");
+    const QString arial = QString::fromUtf8(layout::kHeadingFont.family);
+    static const QString family =
+        QFontDatabase::families().contains(arial) ? arial : QStringLiteral("Liberation Sans");
     return family;
 }
 
 QFont dialogFont()
 {
     QFont font(dialogFontFamily());
-    font.setPointSize(8);
+    font.setPointSize(layout::kDialogFont.pointSize);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
@@ -68,8 +70,8 @@ bool lacksBoldFace(const QFont& font)
 QFont headingFont()
 {
     QFont font(arialFamily());
-    font.setPixelSize(16);
-    font.setBold(true);
+    font.setPixelSize(layout::kHeadingFont.pixelHeight);
+    font.setBold(layout::kHeadingFont.bold);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "core/WindowLayout.h"
+
 #include <QIcon>
 #include <QPixmap>
 
 namespace tmq {
 
 // Side of the square button pictures, in pixels.
-inline constexpr int kGlyphSize = 18;
+inline constexpr int kGlyphSize = layout::kGlyphSize;
 
 // The green tick of the two "Aceptar" buttons.
 QPixmap tickPixmap();

@@ -5,6 +5,7 @@
 #include "app/GradientPanel.h"
 #include "core/AppTitle.h"
 #include "core/Error.h"
+#include "core/WindowLayout.h"
 #include "core/WorkingFolder.h"
 
 #include <QApplication>
@@ -24,12 +25,29 @@ namespace tmq {
 
 namespace {
 
-const QColor kStatusTop(0xCC, 0xD8, 0xE6);
-const QColor kStatusCentre(0xCF, 0xF2, 0xFE);
-const QColor kStatusBottom(0xC2, 0xCD, 0xFE);
-const QColor kCommandTop(0xFF, 0xEE, 0xDD);
-const QColor kCommandCentre(0xFF, 0xFF, 0xFF);
-const QColor kCommandBottom(0xF9, 0xD3, 0x7D);
+QColor toColor(const layout::Rgb& rgb)
+{
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+QRect toRect(const layout::Rect& rect)
+{
+    return QRect(rect.left, rect.top, rect.width, rect.height);
+}
+
+QString fromUtf8(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+GradientPanel* makePanel(const layout::Panel& panel, QWidget* parent)
+{
+    auto* widget = new GradientPanel(toColor(panel.colours.top), toColor(panel.colours.centre),
+                                     toColor(panel.colours.bottom), parent);
+    widget->setObjectName(fromUtf8(panel.name));
+    widget->setGeometry(toRect(panel.geometry));
+    return widget;
+}
 
 QString fromPath(const std::filesystem::path& path)
 {
@@ -79,10 +97,10 @@ TMForm::TMForm(std::filesystem::path workingFolder, Commands commands, QWidget* 
           tmq::applicationTitle(QCoreApplication::applicationFilePath().toStdString())))
 {
     setObjectName(QStringLiteral("MForm"));
-    setWindowTitle(QStringLiteral("Exportar e importar datos entre Mirtavel y Quelmar "));
+    setWindowTitle(fromUtf8(layout::kCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(632, 266);
+    setFixedSize(layout::kClientWidth, layout::kClientHeight);
     // The face colour of buttons as background. Changing the colour rather
     // than the background role keeps the window text colour for the labels.
     QPalette facePalette = palette();
@@ -102,49 +120,30 @@ TMForm::~TMForm()
 
 void TMForm::createComponents()
 {
-    draw3D1_ = new GradientPanel(kStatusTop, kStatusCentre, kStatusBottom, this);
-    draw3D1_->setObjectName(QStringLiteral("Draw3D1"));
-    draw3D1_->setGeometry(0, 168, 633, 97);
+    draw3D1_ = makePanel(layout::kDraw3D1, this);
 
     QFont versionFont = dialogFont();
-    versionFont.setBold(true);
-    label1_ =
-        new OverstrikeLabel(QStringLiteral("TransMirtavelQuelmar V-2.3"), versionFont, draw3D1_);
-    label1_->setObjectName(QStringLiteral("Label1"));
+    versionFont.setBold(layout::kVersionFont.bold);
+    label1_ = new OverstrikeLabel(fromUtf8(layout::kLabel1.text), versionFont, draw3D1_);
+    label1_->setObjectName(fromUtf8(layout::kLabel1.name));
     label1_->setTextFormat(Qt::PlainText);
     QPalette versionPalette = label1_->palette();
-    versionPalette.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
+    versionPalette.setColor(QPalette::WindowText, toColor(layout::kVersionColour));
     label1_->setPalette(versionPalette);
-    label1_->move(8, 72);
+    label1_->move(layout::kLabel1.geometry.left, layout::kLabel1.geometry.top);
     label1_->adjustSize();
 
-    bClose_ = makeButton(QStringLiteral("BClose"), QStringLiteral("&Salir"), openDoorPixmap(),
-                         draw3D1_, QRect(256, 32, 89, 25));
+    bClose_ = makeButton(layout::kBClose, openDoorPixmap(), draw3D1_);
     connect(bClose_, &QPushButton::clicked, this, &TMForm::BCloseClick);
 
-    draw3D2_ = new GradientPanel(kCommandTop, kCommandCentre, kCommandBottom, this);
-    draw3D2_->setObjectName(QStringLiteral("Draw3D2"));
-    draw3D2_->setGeometry(1, 0, 315, 169);
-
-    label3_ =
-        makeLabel(QStringLiteral("Label3"),
-                  QStringLiteral("Transformar datos desde Quelmar hacia Mirtavel "), draw3D2_);
-    label3_->setGeometry(24, 24, 265, 57);
-
-    bExportar_ = makeButton(QStringLiteral("BExportar"), QStringLiteral("Aceptar"), tickPixmap(),
-                            draw3D2_, QRect(96, 120, 89, 25));
+    draw3D2_ = makePanel(layout::kDraw3D2, this);
+    label3_ = makeLabel(layout::kLabel3, draw3D2_);
+    bExportar_ = makeButton(layout::kBExportar, tickPixmap(), draw3D2_);
     connect(bExportar_, &QPushButton::clicked, this, &TMForm::BExportarClick);
 
-    draw3D3_ = new GradientPanel(kCommandTop, kCommandCentre, kCommandBottom, this);
-    draw3D3_->setObjectName(QStringLiteral("Draw3D3"));
-    draw3D3_->setGeometry(316, 0, 317, 169);
-
-    label4_ = makeLabel(QStringLiteral("Label4"),
-                        QStringLiteral("Transformar datos desde Mirtavel hacia Quelmar"), draw3D3_);
-    label4_->setGeometry(8, 24, 305, 57);
-
-    bImportar_ = makeButton(QStringLiteral("BImportar"), QStringLiteral("Aceptar"), tickPixmap(),
-                            draw3D3_, QRect(96, 120, 89, 25));
+    draw3D3_ = makePanel(layout::kDraw3D3, this);
+    label4_ = makeLabel(layout::kLabel4, draw3D3_);
+    bImportar_ = makeButton(layout::kBImportar, tickPixmap(), draw3D3_);
     connect(bImportar_, &QPushButton::clicked, this, &TMForm::BImportarClick);
 
     for (QLabel* heading : {label3_, label4_}) {
@@ -157,21 +156,21 @@ void TMForm::createComponents()
     setTabOrder(bExportar_, bImportar_);
 }
 
-QLabel* TMForm::makeLabel(const QString& name, const QString& text, QWidget* parent)
+QLabel* TMForm::makeLabel(const layout::Label& spec, QWidget* parent)
 {
     // Labels paint no background, so the panel's blend shows through.
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
+    auto* label = new QLabel(fromUtf8(spec.text), parent);
+    label->setObjectName(fromUtf8(spec.name));
     label->setTextFormat(Qt::PlainText);
+    label->setGeometry(toRect(spec.geometry));
     return label;
 }
 
-QPushButton* TMForm::makeButton(const QString& name, const QString& caption, const QPixmap& picture,
-                                QWidget* parent, const QRect& geometry)
+QPushButton* TMForm::makeButton(const layout::Button& spec, const QPixmap& picture, QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
+    auto* button = new QPushButton(fromUtf8(spec.caption), parent);
+    button->setObjectName(fromUtf8(spec.name));
+    button->setGeometry(toRect(spec.geometry));
     button->setIcon(buttonIcon(picture));
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
     // Auto-default buttons react to Enter and are drawn as the default
@@ -183,7 +182,7 @@ QPushButton* TMForm::makeButton(const QString& name, const QString& caption, con
 
 void TMForm::setUpFileDialog()
 {
-    openDialogXML_ = new QFileDialog(this, QStringLiteral("Archivo XML"));
+    openDialogXML_ = new QFileDialog(this, fromUtf8(layout::kFileDialogTitle));
     openDialogXML_->setObjectName(QStringLiteral("OpenDialogXML"));
     openDialogXML_->setModal(true);
     openDialogXML_->setAcceptMode(QFileDialog::AcceptOpen);
@@ -191,8 +190,9 @@ void TMForm::setUpFileDialog()
     // command then reports that the file is missing.
     openDialogXML_->setFileMode(QFileDialog::AnyFile);
     openDialogXML_->setOption(QFileDialog::HideNameFilterDetails);
-    openDialogXML_->setNameFilter(QStringLiteral("*.xml (*.xml)"));
-    openDialogXML_->setDefaultSuffix(QStringLiteral("xml"));
+    const QString pattern = fromUtf8(layout::kFileFilterPattern);
+    openDialogXML_->setNameFilter(pattern + QStringLiteral(" (") + pattern + QStringLiteral(")"));
+    openDialogXML_->setDefaultSuffix(fromUtf8(layout::kDefaultExtension));
     openDialogXML_->setSizeGripEnabled(true);
     openDialogXML_->setDirectory(fromPath(xmlDialogFolder(workingFolder_)));
 }
@@ -261,7 +261,7 @@ void TMForm::deliver(MessageKind kind, const QString& text)
 
     QMessageBox box(QMessageBox::NoIcon, applicationTitle_, text, QMessageBox::NoButton, this);
     box.setTextFormat(Qt::PlainText);
-    QPushButton* accept = box.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+    QPushButton* accept = box.addButton(fromUtf8(layout::kAcceptCaption), QMessageBox::AcceptRole);
     box.setDefaultButton(accept);
     box.setEscapeButton(accept);
     box.exec();

@@ -3,6 +3,7 @@
 #include "core/CommandFrame.h"
 #include "core/Session.h"
 #include "core/UserInterface.h"
+#include "core/WindowLayout.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,15 +20,6 @@ class QPushButton;
 namespace tmq {
 
 class GradientPanel;
-
-// The two commands the window runs; the real ones in the program, fakes in
-// the tests.
-struct Commands {
-    using Command =
-        std::function<CommandResult(UserInterface&, Session&, const std::filesystem::path&)>;
-    Command exportCommand;
-    Command importCommand;
-};
 
 // The two kinds of message box the window shows.
 enum class MessageKind { Information, Error };
@@ -70,9 +62,8 @@ protected:
 private:
     void createComponents();
     void setUpFileDialog();
-    QPushButton* makeButton(const QString& name, const QString& caption, const QPixmap& picture,
-                            QWidget* parent, const QRect& geometry);
-    QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent);
+    QPushButton* makeButton(const layout::Button& spec, const QPixmap& picture, QWidget* parent);
+    QLabel* makeLabel(const layout::Label& spec, QWidget* parent);
     void execute(const Commands::Command& command);
     void showError(const std::string& message);
     void deliver(MessageKind kind, const QString& text);

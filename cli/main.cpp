@@ -1,13 +1,15 @@
 // transmirtavquelmar-cli: the export and import commands without the window.
 #include "cli/CliCommand.h"
+#include "cli/Console.h"
 #include "cli/ConsoleInterface.h"
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "core/WorkingFolder.h"
 
-#include <cstdio>
-#include <iostream>
 #include <optional>
+#include <sstream>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -23,7 +25,7 @@ void printUsage(std::ostream& out)
             << "\n";
     out << "\nOpciones:\n"
            "  --dir CARPETA  carpeta de trabajo de las tablas (por omisión "
-        << tmq::defaultWorkingFolder().string()
+        << tmq::pathToUtf8(tmq::defaultWorkingFolder())
         << ")\n"
            "  --help         muestra esta ayuda\n\n"
            "Al terminar bien escribe el mensaje final en la salida estándar y sale con 0;\n"
@@ -32,15 +34,18 @@ void printUsage(std::ostream& out)
 
 int usageError(const std::string& text)
 {
-    std::cerr << "transmirtavquelmar-cli: " << text << "\n"
-              << "Pruebe 'transmirtavquelmar-cli --help'.\n";
+    tmq::cli::writeText(tmq::cli::Stream::Error, "transmirtavquelmar-cli: " + text + "\n" +
+                                                     "Pruebe 'transmirtavquelmar-cli --help'.\n");
     return kExitError;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Runs the command line `argv`, given in UTF-8.
+int run(const std::vector<std::string>& argv)
 {
+    using tmq::cli::Stream;
+    using tmq::cli::writeText;
+    const int argc = static_cast<int>(argv.size());
+
     std::optional<tmq::cli::CliCommand> command;
     std::optional<std::string> file;
     std::filesystem::path folder = tmq::defaultWorkingFolder();
@@ -48,15 +53,17 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            printUsage(std::cout);
+            std::ostringstream usage;
+            printUsage(usage);
+            writeText(Stream::Output, usage.str());
             return 0;
         }
         if (arg == "--dir") {
             if (++i >= argc)
                 return usageError("falta la carpeta tras --dir");
-            folder = argv[i];
+            folder = tmq::pathFromUtf8(argv[i]);
         } else if (arg.starts_with("--dir=")) {
-            folder = std::string(arg.substr(6));
+            folder = tmq::pathFromUtf8(arg.substr(6));
         } else if (arg.starts_with("-") && arg != "-") {
             return usageError("opción desconocida '" + std::string(arg) + "'");
         } else if (!command) {
@@ -78,19 +85,35 @@ int main(int argc, char** argv)
 
     // The result file is built from the full path, as the window's dialog gives it.
     std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(*file, ec);
-    tmq::cli::ConsoleInterface ui(ec ? *file : absolute.string());
+    const std::filesystem::path absolute = std::filesystem::absolute(tmq::pathFromUtf8(*file), ec);
+    tmq::cli::ConsoleInterface ui(ec ? *file : tmq::pathToUtf8(absolute));
     tmq::Session session;
     try {
         const tmq::CommandResult result = command->run(ui, session, folder);
         if (result == tmq::CommandResult::FileMissing) {
-            std::cerr << ui.message() << "\n";
+            writeText(Stream::Error, ui.message() + "\n");
             return kExitFileMissing;
         }
-        std::cout << ui.message() << "\n";
+        writeText(Stream::Output, ui.message() + "\n");
         return 0;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
+        writeText(Stream::Error, std::string(e.what()) + "\n");
         return kExitError;
     }
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Built with -municode: Windows hands the arguments over as UTF-16, so that
+// names with any character arrive whole.
+int wmain(int argc, wchar_t** argv)
+{
+    return run(tmq::cli::argumentsAsUtf8(argc, argv));
+}
+#else
+int main(int argc, char** argv)
+{
+    return run(std::vector<std::string>(argv, argv + argc));
+}
+#endif

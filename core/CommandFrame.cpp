@@ -1,5 +1,8 @@
 #include "core/CommandFrame.h"
 
+#include "core/PlatformFiles.h"
+#include "xml/XmlDocument.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -28,7 +31,7 @@ bool fileExists(const std::string& path)
     if (path.empty())
         return false;
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return std::filesystem::is_regular_file(pathFromUtf8(path), ec);
 }
 
 } // namespace

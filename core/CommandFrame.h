@@ -3,6 +3,7 @@
 #include "core/Session.h"
 #include "core/UserInterface.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -11,6 +12,15 @@ namespace tmq {
 inline constexpr const char* kFileMissingMessage = "No existe archivo";
 
 enum class CommandResult { Completed, FileMissing };
+
+// The two commands a window runs: the real ones in the program, fakes in
+// the tests.
+struct Commands {
+    using Command =
+        std::function<CommandResult(UserInterface&, Session&, const std::filesystem::path&)>;
+    Command exportCommand;
+    Command importCommand;
+};
 
 // Switches the busy pointer on when asked and back off when the command ends,
 // by its normal path or by an error.

@@ -1,91 +1,25 @@
 #include "core/Cp1252.h"
 
-#include "core/Error.h"
-
 #include <algorithm>
-#include <cerrno>
-#include <iconv.h>
+#include <array>
 
 namespace tmq {
 
 namespace {
 
-// Input is handed to iconv in pieces of about this size: what a character it
-// cannot convert costs grows with the length of the piece it was given.
-constexpr std::size_t pieceSize = 256;
+// Bytes 0x80 to 0x9F; the others stand for the character of the same value.
+// The five bytes Windows-1252 leaves undefined keep their own value.
+constexpr std::array<char32_t, 32> upperControlRange = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98
+};
 
 bool isContinuation(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80;
 }
-
-// An open iconv conversion. Descriptors carry state, so each thread keeps its
-// own; opening one costs far more than the conversion of a table value.
-class Converter {
-public:
-    Converter(const char* to, const char* from, bool utf8Input)
-        : cd_(iconv_open(to, from)), utf8Input_(utf8Input)
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw Error(std::string("No se puede convertir texto de ") + from + " a " + to +
-                        ": el sistema no tiene esa conversión");
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts `in`; at input iconv cannot convert, `onInvalid` sets the
-    // replacement and returns how many input bytes it stands for.
-    template <typename OnInvalid>
-    std::string convert(std::string_view in, std::size_t maxBytesPerInputByte, OnInvalid onInvalid)
-    {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out(in.size() * maxBytesPerInputByte, '\0');
-        std::string replacement;
-        std::size_t done = 0;
-        std::size_t used = 0;
-        while (done < in.size()) {
-            const std::size_t piece = pieceLength(in.substr(done));
-            char* inPos = const_cast<char*>(in.data() + done);
-            std::size_t inLeft = piece;
-            char* outPos = out.data() + used;
-            std::size_t outLeft = out.size() - used;
-            const std::size_t result = iconv(cd_, &inPos, &inLeft, &outPos, &outLeft);
-            done += piece - inLeft;
-            used = out.size() - outLeft;
-            if (result != static_cast<std::size_t>(-1))
-                continue;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2 + 16);
-                continue;
-            }
-            replacement.clear();
-            done += std::min(onInvalid(in.substr(done), replacement), in.size() - done);
-            if (out.size() - used < replacement.size())
-                out.resize(out.size() * 2 + replacement.size());
-            out.replace(used, replacement.size(), replacement);
-            used += replacement.size();
-        }
-        out.resize(used);
-        return out;
-    }
-
-private:
-    // The length of the next piece of `rest`, not cutting a UTF-8 sequence.
-    std::size_t pieceLength(std::string_view rest) const
-    {
-        if (rest.size() <= pieceSize)
-            return rest.size();
-        std::size_t length = pieceSize;
-        while (utf8Input_ && length > pieceSize - 3 &&
-               isContinuation(static_cast<unsigned char>(rest[length])))
-            --length;
-        return length;
-    }
-
-    iconv_t cd_;
-    bool utf8Input_;
-};
 
 bool isAscii(std::string_view text)
 {
@@ -93,57 +27,108 @@ bool isAscii(std::string_view text)
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Length of the UTF-8 sequence at the start of `text`, judged by its lead and
-// continuation bytes; 1 when they do not form one.
-std::size_t sequenceLength(std::string_view text)
+} // namespace
+
+char32_t cp1252ToCodePoint(unsigned char byte)
 {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (length > text.size())
-        return 1;
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!isContinuation(static_cast<unsigned char>(text[i])))
-            return 1;
-    }
-    return length;
+    if (byte >= 0x80 && byte <= 0x9F)
+        return upperControlRange[byte - 0x80];
+    return byte;
 }
 
-} // namespace
+std::optional<unsigned char> codePointToCp1252(char32_t codePoint)
+{
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return static_cast<unsigned char>(codePoint);
+    const auto found = std::find(upperControlRange.begin(), upperControlRange.end(), codePoint);
+    if (found == upperControlRange.end())
+        return std::nullopt;
+    return static_cast<unsigned char>(0x80 + (found - upperControlRange.begin()));
+}
+
+Utf8Sequence decodeUtf8(std::string_view utf8)
+{
+    const auto lead = static_cast<unsigned char>(utf8[0]);
+    if (lead < 0x80)
+        return {lead, 1};
+    std::size_t length = 1;
+    char32_t codePoint = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+    }
+    if (length == 1 || length > utf8.size())
+        return {std::nullopt, 1};
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (!isContinuation(byte))
+            return {std::nullopt, 1};
+        codePoint = (codePoint << 6) | (byte & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are no characters.
+    constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (codePoint < smallest[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) ||
+        codePoint > 0x10FFFF)
+        return {std::nullopt, length};
+    return {codePoint, length};
+}
+
+void appendUtf8(std::string& out, char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
 
 std::string utf8ToCp1252(std::string_view utf8)
 {
     if (isAscii(utf8))
         return std::string(utf8);
-    thread_local Converter converter("WINDOWS-1252", "UTF-8", true);
-    return converter.convert(utf8, 1, [](std::string_view rest, std::string& replacement) {
-        const std::size_t length = sequenceLength(rest);
-        const auto second = length == 2 ? static_cast<unsigned char>(rest[1]) : 0;
-        // U+0080..U+009F: C2 followed by the byte itself.
-        if (length == 2 && static_cast<unsigned char>(rest[0]) == 0xC2 && second <= 0x9F)
-            replacement += static_cast<char>(second);
-        else
-            replacement += '?';
-        return length;
-    });
+    std::string ansi;
+    ansi.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const Utf8Sequence sequence = decodeUtf8(utf8);
+        utf8.remove_prefix(sequence.length);
+        std::optional<unsigned char> byte;
+        if (sequence.codePoint) {
+            const char32_t codePoint = *sequence.codePoint;
+            // Text from a document mislabelled ISO-8859-1 carries Windows
+            // bytes as U+0080..U+009F: they go back to the same byte.
+            byte = codePoint >= 0x80 && codePoint <= 0x9F ? static_cast<unsigned char>(codePoint)
+                                                          : codePointToCp1252(codePoint);
+        }
+        ansi += byte ? static_cast<char>(*byte) : '?';
+    }
+    return ansi;
 }
 
 std::string cp1252ToUtf8(std::string_view ansi)
 {
     if (isAscii(ansi))
         return std::string(ansi);
-    thread_local Converter converter("UTF-8", "WINDOWS-1252", false);
-    return converter.convert(ansi, 3, [](std::string_view rest, std::string& replacement) {
-        // An undefined byte (0x81, 0x8D, 0x8F, 0x90, 0x9D) becomes U+0081 etc.
-        replacement += '\xC2';
-        replacement += rest[0];
-        return std::size_t{1};
-    });
+    std::string utf8;
+    utf8.reserve(ansi.size() * 2);
+    for (const char c : ansi)
+        appendUtf8(utf8, cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    return utf8;
 }
 
 void appendUtf8AsCp1252(std::string& out, std::string_view utf8)

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace tmq {
 
@@ -18,5 +19,13 @@ std::string errorReportText(const std::string& message);
 
 // The system's reason for the failure `errnoValue`, in Spanish.
 std::string systemReason(int errnoValue);
+// The same for an error code of the C library or, on Windows, of the system.
+std::string systemReason(const std::error_code& error);
+
+#ifdef _WIN32
+// The C library's error number closest to a Windows error code (EIO when
+// none is alike).
+int errnoFromWindowsError(int code);
+#endif
 
 } // namespace tmq

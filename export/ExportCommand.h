@@ -1,13 +1,14 @@
 #pragma once
 
 #include "core/CommandFrame.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <functional>
 #include <string>
 
 namespace tmq {
+
+class XmlDocument;
 
 inline constexpr const char* kExportDoneMessage = "Proceso finalizado";
 

@@ -1,6 +1,7 @@
 #include "import/ImportCommand.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "core/WorkingFolder.h"
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
@@ -53,7 +54,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     // Windows refuses to replace a file another program has open; say so
     // here too rather than pull the file from under that program.
-    if (FileLock::isLockedElsewhere(resultPath))
+    if (FileLock::isLockedElsewhere(pathFromUtf8(resultPath)))
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
     // The lists go straight into the file after the section's error block,

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/CommandFrame.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <string>
 
 namespace tmq {
+
+class XmlDocument;
 
 inline constexpr const char* kImportDoneMessage = "Proceso Terminado";
 

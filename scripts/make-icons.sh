@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the program's icon from packaging/icon/*.svg into PNGs of the usual
-# sizes and one multi-size Windows .ico. The results are committed, so the
+# sizes, one multi-size Windows .ico and the picture beside the setup
+# program's finish page. The results are committed, so the
 # build never needs this script; run it after changing a drawing.
 # Needs rsvg-convert (package librsvg2-bin) and ImageMagick's convert.
 set -euo pipefail
@@ -32,3 +33,9 @@ done
 # No time stamps in the files, so that rendering again changes nothing.
 convert "${pngs[@]}" +set date:create +set date:modify \
   -define png:exclude-chunks=date,time "$name.ico"
+
+# The finish page's picture: 164 x 314, 24-bit BMP as NSIS wants it, the
+# icon on the sheet's blue.
+convert -size 164x314 gradient:'#2e75b6'-'#1f4e79' \
+  "$name-128.png" -gravity north -geometry +0+40 -composite \
+  -type TrueColor +set date:create +set date:modify BMP3:../windows/side.bmp

@@ -15,6 +15,14 @@ packages=(
   python3 python3-dbfread
   util-linux
   locales
+  # Windows build (make windows) and its tests under Wine: the cross
+  # compiler, what fetches and unpacks Debian's sources, GoogleTest's sources.
+  g++-mingw-w64-x86-64-posix dpkg-dev xz-utils patch zip googletest
+  # The Windows setup program.
+  nsis
+  wine wine64 fonts-wine xvfb xdotool
+  # The window's test under Wine: screenshots and their colours.
+  imagemagick
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "tables/DbfHeader.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 
 #include <array>
 #include <cerrno>
@@ -55,8 +56,8 @@ struct FileCloser {
 
 std::string dbfHeaderProblem(const std::filesystem::path& path)
 {
-    const std::string quoted = "'" + path.string() + "'";
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::string quoted = "'" + pathToUtf8(path) + "'";
+    const std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
     if (!file)
         return "No se puede leer la tabla " + quoted + ": " + systemReason(errno);
     std::error_code sizeError;

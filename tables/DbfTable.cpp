@@ -2,6 +2,7 @@
 
 #include "core/Cp1252.h"
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "tables/DbfHeader.h"
 #include "tables/DbfValue.h"
 #include "tables/FileLock.h"
@@ -41,7 +42,7 @@ std::string tableFileName(std::string_view tableName)
 
 std::string quoted(const std::filesystem::path& path)
 {
-    return "'" + path.string() + "'";
+    return "'" + pathToUtf8(path) + "'";
 }
 
 // A type letter as messages give it: 'M', or the byte's value when it is none.
@@ -280,11 +281,11 @@ struct DbfTable::Impl {
 
         ShapelibScope scope(file);
         bool canWrite = true;
-        DBFHandle opened = DBFOpenLL(file.string().c_str(), "rb+", ShapelibScope::hooks());
+        DBFHandle opened = DBFOpenLL(pathToUtf8(file).c_str(), "rb+", ShapelibScope::hooks());
         const int error = scope.openError();
         if (opened == nullptr && (error == EACCES || error == EPERM || error == EROFS)) {
             canWrite = false;
-            opened = DBFOpenLL(file.string().c_str(), "rb", ShapelibScope::hooks());
+            opened = DBFOpenLL(pathToUtf8(file).c_str(), "rb", ShapelibScope::hooks());
         }
         if (opened == nullptr) {
             lock.unlock();
@@ -351,7 +352,7 @@ void DbfTable::create(const std::filesystem::path& folder, std::string_view tabl
     }
 
     ShapelibScope scope(file);
-    DBFHandle created = DBFCreateLL(file.string().c_str(), kCodePage, ShapelibScope::hooks());
+    DBFHandle created = DBFCreateLL(pathToUtf8(file).c_str(), kCodePage, ShapelibScope::hooks());
     if (created == nullptr)
         impl_->fail("No se puede crear la tabla " + quoted(file) + ": " + scope.reason());
     for (const FieldDef& field : fields) {

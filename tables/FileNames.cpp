@@ -1,5 +1,7 @@
 #include "tables/FileNames.h"
 
+#include "core/PlatformFiles.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -23,23 +25,18 @@ std::vector<std::filesystem::path> filesNamedLike(const std::filesystem::path& f
                                                   std::string_view fileName)
 {
     std::vector<std::filesystem::path> found;
-#ifdef _WIN32
-    std::error_code error;
-    const std::filesystem::path exact = folder / fileName;
-    if (std::filesystem::exists(exact, error))
-        found.push_back(exact);
-#else
+    // Also on Windows, whose file systems find a name in any letter case,
+    // the folder is read: the name is the one the file is stored under.
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        if (sameNameIgnoringCase(entry->path().filename().native(), fileName))
+        if (sameNameIgnoringCase(pathToUtf8(entry->path().filename()), fileName))
             found.push_back(entry->path());
     }
     std::ranges::sort(found);
     const auto exact = std::ranges::find(found, folder / fileName);
     if (exact != found.end())
         std::rotate(found.begin(), exact, exact + 1);
-#endif
     return found;
 }
 

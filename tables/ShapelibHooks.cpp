@@ -1,6 +1,8 @@
 #include "tables/ShapelibHooks.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
+#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 
 #include <algorithm>
@@ -167,13 +169,18 @@ SAFile openFile(const char* name, const char* access)
 {
     // Other files (the code page file shapelib looks for) are opened as named;
     // their absence is no failure.
-    const bool isTable = t_tableFile != nullptr && isTableFile(name);
-    std::FILE* file = std::fopen(isTable ? t_tableFile->string().c_str() : name, access);
-    if (file == nullptr) {
-        if (isTable)
+    std::FILE* file = nullptr;
+    if (t_tableFile == nullptr || !isTableFile(name)) {
+        file = tmq::openFile(pathFromUtf8(name), access);
+    } else {
+        file = FileLock::openHeld(*t_tableFile, access);
+        if (file == nullptr)
+            file = tmq::openFile(*t_tableFile, access);
+        if (file == nullptr)
             t_openError = errno;
-        return nullptr;
     }
+    if (file == nullptr)
+        return nullptr;
     return reinterpret_cast<SAFile>(new WindowedFile(file));
 }
 

@@ -1,19 +1,117 @@
 #include "xml/AtomicFile.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 
+#include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#endif
 
 namespace tmq {
 
 namespace {
+
+#ifdef _WIN32
+
+// A temporary file beside the result, opened for this program alone and
+// removed unless it was put in place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& finalPath)
+    {
+        static std::atomic<unsigned> counter{0};
+        const std::filesystem::path target = pathFromUtf8(finalPath);
+        for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
+            std::filesystem::path candidate = target;
+            candidate += L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                         std::to_wstring(counter++) + L".tmp";
+            handle_ = ::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle_ != INVALID_HANDLE_VALUE)
+                name_ = candidate;
+            else
+                error_ = lastError();
+            if (handle_ == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+                break;
+        }
+    }
+    ~TemporaryFile()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
+        if (!name_.empty())
+            ::DeleteFileW(name_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+    bool write(std::string_view content)
+    {
+        while (!content.empty()) {
+            const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1 << 20));
+            DWORD written = 0;
+            if (!::WriteFile(handle_, content.data(), piece, &written, nullptr))
+                return fail();
+            content.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool flushAndClose()
+    {
+        const bool flushed = ::FlushFileBuffers(handle_) != 0;
+        if (!flushed)
+            error_ = lastError();
+        const bool closed = ::CloseHandle(handle_) != 0;
+        if (flushed && !closed)
+            error_ = lastError();
+        handle_ = INVALID_HANDLE_VALUE;
+        return flushed && closed;
+    }
+
+    bool moveTo(const std::string& finalPath)
+    {
+        error_ = replaceFile(name_, pathFromUtf8(finalPath));
+        if (error_)
+            return false;
+        name_.clear();
+        return true;
+    }
+
+    std::error_code error() const { return error_; }
+
+private:
+    static std::error_code lastError()
+    {
+        return std::error_code(static_cast<int>(::GetLastError()), std::system_category());
+    }
+    bool fail()
+    {
+        error_ = lastError();
+        return false;
+    }
+
+    std::filesystem::path name_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::error_code error_;
+};
+
+#else
 
 // The process's umask, read without changing it (other threads may be
 // creating files meanwhile).
@@ -30,10 +128,8 @@ mode_t currentUmask()
     return mask;
 }
 
-} // namespace
-
 // A temporary file beside the result, removed unless it was put in place.
-class AtomicFileWriter::TemporaryFile {
+class TemporaryFile {
 public:
     explicit TemporaryFile(const std::string& finalPath) : name_(finalPath + ".XXXXXX")
     {
@@ -83,8 +179,11 @@ public:
 
     bool moveTo(const std::string& finalPath)
     {
-        if (::rename(name_.c_str(), finalPath.c_str()) != 0)
+        // Also makes the rename durable.
+        if (const std::error_code error = replaceFile(name_, finalPath)) {
+            errno = error.value();
             return false;
+        }
         name_.clear();
         return true;
     }
@@ -94,32 +193,25 @@ private:
     int fd_ = -1;
 };
 
-namespace {
-
-// Makes the rename itself durable; a failure here loses nothing already
-// written, so it is not reported.
-void syncFolderOf(const std::string& path)
-{
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
+#endif
 
 } // namespace
+
+// The temporary file of the platform and what is still to be written to it.
+struct AtomicFileWriter::Impl {
+    explicit Impl(const std::string& path) : file(path) {}
+    TemporaryFile file;
+    std::string pending; // small pieces, gathered into large writes
+};
 
 // Small pieces are gathered into large writes; large ones go straight out.
 constexpr std::size_t kPieceSize = 1 << 20;
 constexpr std::size_t kDirectSize = 1 << 16;
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path)
-    : path_(path), file_(std::make_unique<TemporaryFile>(path))
+    : path_(path), impl_(std::make_unique<Impl>(path))
 {
-    if (!file_->isOpen())
+    if (!impl_->file.isOpen())
         fail();
 }
 
@@ -127,34 +219,41 @@ AtomicFileWriter::~AtomicFileWriter() = default;
 
 void AtomicFileWriter::fail() const
 {
-    const int reason = errno;
-    throw Error("No se puede guardar el archivo '" + path_ + "': " + systemReason(reason));
+#ifdef _WIN32
+    const std::string reason = systemReason(impl_->file.error());
+#else
+    const std::string reason = systemReason(errno);
+#endif
+    throw Error("No se puede guardar el archivo '" + path_ + "': " + reason);
 }
 
 void AtomicFileWriter::write(std::string_view content)
 {
+    std::string& pending = impl_->pending;
     if (content.size() >= kDirectSize) {
-        if (!file_->write(pending_) || !file_->write(content))
+        if (!impl_->file.write(pending) || !impl_->file.write(content))
             fail();
-        pending_.clear();
+        pending.clear();
         return;
     }
-    pending_ += content;
-    if (pending_.size() >= kPieceSize) {
-        if (!file_->write(pending_))
+    pending += content;
+    if (pending.size() >= kPieceSize) {
+        if (!impl_->file.write(pending))
             fail();
-        pending_.clear();
+        pending.clear();
     }
 }
 
 void AtomicFileWriter::commit()
 {
-    const bool done = file_->write(pending_) && file_->setOrdinaryMode() &&
-                      file_->flushAndClose() && file_->moveTo(path_);
-    if (!done)
+    TemporaryFile& file = impl_->file;
+    bool done = file.write(impl_->pending);
+#ifndef _WIN32
+    done = done && file.setOrdinaryMode();
+#endif
+    if (!(done && file.flushAndClose() && file.moveTo(path_)))
         fail();
-    pending_.clear();
-    syncFolderOf(path_);
+    impl_->pending.clear();
 }
 
 void writeFileAtomically(const std::string& path, std::string_view content)

@@ -25,12 +25,11 @@ public:
     void commit();
 
 private:
-    class TemporaryFile;
+    struct Impl;
     [[noreturn]] void fail() const;
 
     std::string path_;
-    std::unique_ptr<TemporaryFile> file_;
-    std::string pending_; // written in large pieces
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace tmq

@@ -1,7 +1,8 @@
 #include "xml/SafeParser.h"
 
 #include "core/Error.h"
-#include "core/FileOpen.h"
+#include "core/PlatformFiles.h"
+#include "xml/Cp1252Encoding.h"
 #include "xml/XmlStream.h"
 
 #include <libxml/SAX2.h>
@@ -13,6 +14,7 @@
 #include <climits>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -201,6 +203,7 @@ void setUpLibxml()
     std::call_once(once, [] {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalResource);
+        registerCp1252Encoding();
     });
 }
 
@@ -474,7 +477,7 @@ void streamDocument(std::string_view content, const std::string& name, XmlStream
 
 void streamDocument(const std::string& path, XmlStreamHandler& handler)
 {
-    const std::unique_ptr<std::FILE, FileCloser> file(openFile(path, "rb"));
+    const std::unique_ptr<std::FILE, FileCloser> file(openFile(pathFromUtf8(path), "rb"));
     if (!file)
         throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
     const auto cannotRead = [&](int reason) {

@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "xml/AtomicFile.h"
 #include "xml/SafeParser.h"
 
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 namespace tmq {
 
@@ -41,9 +43,15 @@ std::string qualifiedName(const xmlNode* node)
 
 std::string readWholeFile(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(errno));
+    std::FILE* file = openFile(pathFromUtf8(path), "rb");
+    if (file == nullptr) {
+        const int reason = errno;
+        // Windows refuses to open a folder at all; name that plainly.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(pathFromUtf8(path), ignored))
+            throw Error("No se puede leer el archivo '" + path + "': " + systemReason(EISDIR));
+        throw Error("No se puede abrir el archivo '" + path + "': " + systemReason(reason));
+    }
     std::string content;
     char buffer[65536];
     std::size_t count = 0;

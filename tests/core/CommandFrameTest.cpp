@@ -1,6 +1,7 @@
 #include "core/CommandFrame.h"
 #include "core/Error.h"
 #include "support/TestSupport.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -55,6 +55,24 @@ TEST(ResultPath, PrefixGoesBeforeTheFileName)
         EXPECT_EQ(resultPathFor(chosen), result) << chosen;
 }
 
+#ifdef _WIN32
+TEST(ResultPath, WindowsSplitsAtEitherSlashOrTheDriveColon)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"C:\\Datos\\Año 2024\\centro.xml", "C:\\Datos\\Año 2024\\ResultadoMirtavcentro.xml"},
+        {"C:/Datos\\mixto/centro.xml", "C:/Datos\\mixto/ResultadoMirtavcentro.xml"},
+        {"D:centro.xml", "D:ResultadoMirtavcentro.xml"},
+        {"\\\\servidor\\compartida\\ñu.xml", "\\\\servidor\\compartida\\ResultadoMirtavñu.xml"},
+    };
+    for (const auto& [chosen, result] : cases)
+        EXPECT_EQ(resultPathFor(chosen), result) << chosen;
+}
+
+TEST(WorkingFolder, IsTheTimetableProgramsFolderOnDriveC)
+{
+    EXPECT_EQ(defaultWorkingFolder(), std::filesystem::path("C:\\MTEMP"));
+}
+#else
 TEST(WorkingFolder, FollowsTheCompatibilityLayerPrefix)
 {
     const char* oldPrefix = std::getenv("WINEPREFIX");
@@ -68,6 +86,7 @@ TEST(WorkingFolder, FollowsTheCompatibilityLayerPrefix)
     if (oldPrefix)
         setenv("WINEPREFIX", saved.c_str(), 1);
 }
+#endif
 
 TEST(CaseFold, IgnoresLetterCaseButNotAccents)
 {

@@ -1,5 +1,7 @@
 // The sample school exported and read back by an independent dBASE reader
 // (Debian's python3-dbfread): layouts, code page and values must agree.
+#ifndef _WIN32
+
 #include "export/ExportFixture.h"
 
 #include <gtest/gtest.h>
@@ -237,3 +239,15 @@ TEST(RealReader, AgreesWithTheProgramsOwnReaderOnEveryText)
 
 } // namespace
 } // namespace tmq::test
+
+#else
+
+#include <gtest/gtest.h>
+
+TEST(RealReader, ReadsTheSampleSchoolAsExported)
+{
+    GTEST_SKIP() << "runs Debian's python3-dbfread, which is not there under Windows; "
+                    "scripts/windows-test.sh compares the tables with the Linux build's instead";
+}
+
+#endif

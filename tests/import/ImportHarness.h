@@ -17,10 +17,12 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -365,6 +367,26 @@ private:
     TempDir dir_;
 };
 
+#ifdef _WIN32
+
+// Windows has one kind: another process holds the file open, sharing only
+// reading, until the object goes.
+class ForeignLock {
+public:
+    enum class Kind { Flock, Fcntl };
+    ForeignLock(const std::filesystem::path& path, Kind) : held_(path) {}
+
+private:
+    HeldByAnotherProcess held_;
+};
+
+inline bool isFileLocked(const std::filesystem::path& path)
+{
+    return isFileOpenAnywhere(path);
+}
+
+#else
+
 // Holds a lock on a file from a child process, as another program would,
 // until the object goes.
 class ForeignLock {
@@ -440,5 +462,7 @@ inline bool isFileLocked(const std::filesystem::path& path)
     close(fd);
     return locked;
 }
+
+#endif
 
 } // namespace tmq::test

@@ -277,7 +277,7 @@ TEST(FileChoice, MalformedDocumentFailsWithItsPlaceAndWritesNothing)
         ADD_FAILURE() << "no error";
     } catch (const Error& e) {
         EXPECT_THAT(e.what(), HasSubstr("'" + chosen.string() + "'"));
-        EXPECT_THAT(e.what(), testing::ContainsRegex("línea 5, columna [0-9]+"));
+        EXPECT_THAT(e.what(), HasSubstr("(línea 5, columna "));
     }
     // The pointer is on while loading and back off after the error.
     EXPECT_EQ(ui.events, (std::vector<std::string>{"choose", "busy on", "busy off"}));

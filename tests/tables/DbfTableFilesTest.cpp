@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 
@@ -65,6 +67,8 @@ TEST(DbfTableRemove, NothingToRemoveIsNoFault)
     DbfTable::removeFiles(dir.path(), "SOLUC");
     DbfTable::removeFiles(dir / "missing", "SOLUC.DBF");
 }
+
+#ifndef _WIN32
 
 // Another program: a child process holding a lock of one kind on a file
 // until the object goes.
@@ -242,6 +246,53 @@ TEST(DbfTableReadOnly, ReadOnlyTableOpensExclusivelyForReading)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+#else
+
+// Windows: another program holds a table open for writing, sharing only reading.
+TEST(DbfTableSharing, ExclusiveOpenAndRemovalFailWhileAnotherProgramHoldsTheTable)
+{
+    TempDir dir;
+    const std::filesystem::path file = dir / "SOLUC.DBF";
+    writeFile(file, kTable);
+    {
+        HeldByAnotherProcess other(file);
+        DbfTable table("wwTableSoluc");
+        EXPECT_EQ(errorText([&] { table.open(dir.path(), "SOLUC", Access::Exclusive); }),
+                  "wwTableSoluc: La tabla '" + file.string() + "' está en uso por otro programa");
+        table.open(dir.path(), "SOLUC", Access::Shared);
+        EXPECT_EQ(table.asText("PROF"), "ABCD");
+        table.close();
+        EXPECT_EQ(errorText([&] { DbfTable::removeFiles(dir.path(), "SOLUC"); }),
+                  "No se puede borrar la tabla '" + file.string() +
+                      "': está en uso por otro programa");
+    }
+    DbfTable table;
+    table.open(dir.path(), "SOLUC", Access::Exclusive);
+    EXPECT_TRUE(table.isOpen());
+}
+
+TEST(DbfTableSharing, ExclusiveOpenKeepsOtherWritersOutUntilClosed)
+{
+    TempDir dir;
+    const std::filesystem::path file = dir / "SOLUC.DBF";
+    writeFile(file, kTable);
+    DbfTable table;
+    table.open(dir.path(), "SOLUC", Access::Exclusive);
+    EXPECT_EQ(table.asText("PROF"), "ABCD");
+    EXPECT_THROW(HeldByAnotherProcess other(file), std::runtime_error);
+    HeldByAnotherProcess reader(file, true);
+    table.close();
+    EXPECT_NO_THROW(HeldByAnotherProcess other(file));
+}
+
+TEST(DbfTableLocks, LinuxLockKindsAndPermissions)
+{
+    GTEST_SKIP() << "flock()/fcntl() locks, fork() and file permissions for an unprivileged "
+                    "user exist on Linux only";
+}
+
+#endif
 
 } // namespace
 } // namespace tmq

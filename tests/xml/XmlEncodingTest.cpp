@@ -1,3 +1,4 @@
+#include "core/Cp1252.h"
 #include "support/TestSupport.h"
 #include "xml/Envelope.h"
 #include "xml/XmlDocument.h"
@@ -119,6 +120,42 @@ TEST(XmlEncoding, CharactersTheEncodingLacksBecomeReferences)
     const XmlElement b = reloaded->selectSingleNode(reloaded->documentElement(), "b");
     EXPECT_EQ(b.text(), "€ 你");
     EXPECT_EQ(b.attribute("x"), "€");
+}
+
+// Windows-1252 goes through the program's own table, the tables' one, so a
+// document reads and saves alike wherever it runs: every byte, the five the
+// code page leaves undefined included, comes back as it was.
+TEST(XmlEncoding, Windows1252KeepsEveryByteUnderAnyOfItsNames)
+{
+    std::string upperHalf;
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        upperHalf += static_cast<char>(byte);
+    for (const std::string name : {"windows-1252", "Windows-1252", "CP1252", "cp1252"}) {
+        SCOPED_TRACE(name);
+        const std::string content = "<?xml version=\"1.0\" encoding=\"" + name + "\"?>\n<a x=\"" +
+                                    upperHalf + "\">" + upperHalf + "</a>\n";
+        const auto doc = XmlDocument::parse(content, "ansi.xml");
+        EXPECT_EQ(doc->documentElement().text(), cp1252ToUtf8(upperHalf));
+        EXPECT_EQ(doc->documentElement().attribute("x"), cp1252ToUtf8(upperHalf));
+        EXPECT_EQ(doc->serialize(), content);
+    }
+}
+
+TEST(XmlEncoding, Windows1252WritesReferencesForWhatItLacks)
+{
+    const auto doc =
+        XmlDocument::parse("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>N\xFA\xF1"
+                           "ez</a>\n",
+                           "ansi.xml");
+    XmlElement added = doc->createElement("b");
+    // A C1 control character stands for no Windows byte: 0x80 is the euro.
+    added.setText("€ 你 \u0080 ŒŸ");
+    doc->appendChild(doc->documentElement(), added);
+    const std::string saved = doc->serialize();
+    EXPECT_NE(saved.find("<b>\x80 &#20320; &#128; \x8C\x9F</b>"), std::string::npos) << saved;
+    const auto reloaded = XmlDocument::parse(saved, "ansi.xml");
+    EXPECT_EQ(reloaded->selectSingleNode(reloaded->documentElement(), "b").text(),
+              "€ 你 \u0080 ŒŸ");
 }
 
 TEST(XmlEncoding, MislabelledWindowsBytesReachTheTablesAsWindows1252)

@@ -1,13 +1,16 @@
 #include "core/Error.h"
+#include "core/PlatformFiles.h"
 #include "support/TestSupport.h"
 #include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <filesystem>
@@ -30,6 +33,7 @@ std::size_t entriesIn(const fs::path& folder)
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
 
+#ifndef _WIN32
 TEST(XmlSave, ReplacesAnOlderFileWithOrdinaryPermissions)
 {
     TempDir dir;
@@ -48,6 +52,8 @@ TEST(XmlSave, ReplacesAnOlderFileWithOrdinaryPermissions)
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
 }
+
+#endif
 
 TEST(XmlSave, FolderThatDoesNotExistIsReported)
 {
@@ -82,6 +88,8 @@ TEST(XmlSave, FailedRenameLeavesNoTemporaryFile)
     EXPECT_EQ(entriesIn(dir.path()), 1u);
     EXPECT_EQ(readFile(target / "dentro.txt"), older);
 }
+
+#ifndef _WIN32
 
 // Runs `save` in a child process prepared by `prepare`, and returns its exit
 // code: 0 when the save threw the expected error.
@@ -151,6 +159,44 @@ TEST(XmlSave, ReadOnlyFolderKeepsTheOlderFile)
     EXPECT_EQ(entriesIn(folder), 1u);
     ::chmod(folder.c_str(), 0755);
 }
+
+#else
+
+TEST(XmlSave, ProcessLimitsAndPermissions)
+{
+    GTEST_SKIP() << "umask, file permissions for an unprivileged user and file-size limits "
+                    "exist on Linux only";
+}
+
+// Another program keeps the older file open without letting it be deleted
+// (as a viewer does): it cannot be replaced, and nothing of it is lost.
+TEST(XmlSave, OlderFileHeldByAnotherProgramIsKept)
+{
+    TempDir dir;
+    const fs::path target = dir / "ResultadoMirtavAño ñ.xml";
+    writeFile(target, older);
+    const auto doc = XmlDocument::parse(document, "centro.xml");
+    {
+        test::HeldByAnotherProcess viewer(target, true);
+        try {
+            doc->save(pathToUtf8(target));
+            FAIL() << "saved over a file another program holds";
+        } catch (const Error& error) {
+            EXPECT_EQ(
+                std::string(error.what())
+                    .rfind("No se puede guardar el archivo '" + pathToUtf8(target) + "': ", 0),
+                0u)
+                << error.what();
+        }
+        EXPECT_EQ(readFile(target), older);
+        EXPECT_EQ(entriesIn(dir.path()), 1u);
+    }
+    doc->save(pathToUtf8(target));
+    EXPECT_EQ(readFile(target), document);
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+#endif
 
 } // namespace
 } // namespace tmq

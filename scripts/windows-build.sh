@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs into build-windows/ (or $WINDOWS_DIR) and
+# packs them with the Spanish readme into a zip beside them. The libraries
+# come from scripts/windows-deps.sh, built once. Given target names, it
+# builds only those (the tests do so) and packs nothing.
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${WINDOWS_DIR:-$root/build-windows}"
+jobs="${JOBS:-2}"
+targets=("$@")
+
+bash "$root/scripts/windows-deps.sh"
+
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+
+if [ ${#targets[@]} -gt 0 ]; then
+  cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+  exit 0
+fi
+cmake --build "$build" -j "$jobs" --target transmirtavquelmar-cli
+programs=(transmirtavquelmar-cli.exe)
+if [ -n "$(ls "$root"/win32/*.cpp 2>/dev/null)" ]; then
+  cmake --build "$build" -j "$jobs" --target TransMirtavQuelmar
+  programs=(TransMirtavQuelmar.exe "${programs[@]}")
+fi
+
+# Each program must run with nothing beside it but Windows' own libraries.
+for program in "${programs[@]}"; do
+  extra="$(x86_64-w64-mingw32-objdump -p "$build/$program" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|user32|gdi32|comdlg32|comctl32|msimg32|shell32|advapi32|ole32|msvcrt|ws2_32|bcrypt|shlwapi|uxtheme)\.dll$' || true)"
+  if [ -n "$extra" ]; then
+    echo "$program necesita bibliotecas que Windows no trae: $extra" >&2
+    exit 1
+  fi
+done
+
+version="$(sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+zipfile="$build/TransMirtavQuelmar-$version-windows.zip"
+rm -f "$zipfile"
+# The readme with Windows line ends, so that Notepad shows it right.
+(cd "$root/packaging/windows" && zip -q -l "$zipfile" LEEME.txt)
+(cd "$build" && zip -q "$zipfile" "${programs[@]}")
+echo "$zipfile"
+
+# The setup program, once there are both programs to install.
+if [ ${#programs[@]} -eq 2 ]; then
+  cmake --build "$build" -j "$jobs" --target installer
+  echo "$build/TransMirtavQuelmar-$version-setup.exe"
+fi

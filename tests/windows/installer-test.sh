@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The Windows setup program under Wine, in a fresh prefix of its own:
+# a silent install, the installed command line exporting the sample school
+# into C:\MTEMP, the Start-menu shortcuts and the entry in the list of
+# installed programs, an install into another folder that replaces the first
+# without a second entry, and a silent uninstall that removes every file,
+# shortcut and registry value of ours and nothing else: not C:\MTEMP with its
+# tables, not a document a user left in the program's folder.
+#
+# Usage: installer-test.sh SETUP_EXE EXAMPLES_DIR
+set -euo pipefail
+
+setup_exe="$(realpath "$1")"
+examples="$(realpath "$2")"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+
+work="$(mktemp -d)"
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+tmq_wine_start "$work"
+# No .desktop entries in the host's menus for the shortcuts we create.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+
+cleanup() {
+  tmq_wine_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FALLO: $*" >&2
+  exit 1
+}
+
+wine() {
+  timeout 120 "$TMQ_WINE" "$@"
+}
+
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMirtavQuelmar'
+
+# Prints the value NAME of our entry in the list of installed programs as
+# "reg query" shows it ("REG_SZ    text", "REG_DWORD    0x1f"); fails when
+# it is missing.
+registry_value() {
+  wine reg query "$uninstall_key" /v "$1" 2>/dev/null |
+    tr -d '\r' | sed -n "s/^ *$1 *//p" | grep .
+}
+
+# Lists the prefix's files, less Windows' own folder and the temporary ones,
+# which Wine changes on every run.
+list_files() {
+  (cd "$WINEPREFIX/drive_c" &&
+    find . -path ./windows -prune -o -path '*/Temp' -prune -o -print | LC_ALL=C sort)
+}
+
+drive_c="$WINEPREFIX/drive_c"
+programs="$drive_c/Program Files/TransMirtavQuelmar"
+menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TransMirtavQuelmar"
+
+# The timetable program's working folder, with a timetable and an older
+# result document in it.
+mkdir -p "$drive_c/MTEMP"
+printf 'mesa de horarios' >"$drive_c/MTEMP/SOLUC.DBF"
+printf '<resultado/>' >"$drive_c/MTEMP/ResultadoMirtavcentro.xml"
+before="$(list_files)"
+
+wine "$setup_exe" /S || fail "la instalación terminó con $?"
+
+for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
+  [ -s "$programs/$f" ] || fail "falta $f en Program Files"
+done
+grep -aqF 'C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
+  fail "falta el acceso directo a la ventana"
+grep -aqF 'C:\Program Files\TransMirtavQuelmar\LEEME.txt' "$menu/Léame.lnk" ||
+  fail "falta el acceso directo al léame"
+
+[ "$(registry_value DisplayName)" = "REG_SZ    TransMirtavQuelmar" ] || fail "DisplayName"
+registry_value DisplayVersion | grep -q '^REG_SZ    [0-9]' || fail "DisplayVersion"
+registry_value Publisher | grep -q '^REG_SZ    .' || fail "Publisher"
+[ "$(registry_value DisplayIcon)" = 'REG_SZ    C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe,0' ] ||
+  fail "DisplayIcon"
+[ "$(registry_value UninstallString)" = 'REG_SZ    "C:\Program Files\TransMirtavQuelmar\desinstalar.exe"' ] ||
+  fail "UninstallString"
+[ "$(registry_value QuietUninstallString)" = 'REG_SZ    "C:\Program Files\TransMirtavQuelmar\desinstalar.exe" /S' ] ||
+  fail "QuietUninstallString"
+size="$(registry_value EstimatedSize | sed -n 's/^REG_DWORD    //p')"
+[ $((size)) -gt 0 ] || fail "EstimatedSize"
+[ "$(registry_value NoModify)" = "REG_DWORD    0x1" ] || fail "NoModify"
+[ "$(registry_value NoRepair)" = "REG_DWORD    0x1" ] || fail "NoRepair"
+
+# The installed command line exports the sample school into C:\MTEMP.
+wine 'C:\Program Files\TransMirtavQuelmar\transmirtavquelmar-cli.exe' export \
+  "$(tmq_wine_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
+  fail "la exportación terminó con $?: $(cat "$work/export.out")"
+for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
+  [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
+done
+mtemp_sums="$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)"
+before="$( (echo "$before" && cd "$drive_c" && printf '%s\n' ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
+
+# Installing again into another folder takes the first install's place: one
+# entry in the list, nothing left in the first folder.
+wine "$setup_exe" /S '/D=C:\Otra\TransMirtavQuelmar' || fail "la segunda instalación terminó con $?"
+[ ! -e "$programs" ] || fail "la instalación anterior quedó en Program Files"
+programs="$drive_c/Otra/TransMirtavQuelmar"
+[ -s "$programs/transmirtavquelmar-cli.exe" ] || fail "la segunda instalación no dejó el programa"
+[ "$(registry_value InstallLocation)" = 'REG_SZ    C:\Otra\TransMirtavQuelmar' ] || fail "InstallLocation"
+entries="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+  tr -d '\r' | grep -c 'DisplayName *REG_SZ *TransMirtavQuelmar$' || true)"
+[ "$entries" -eq 1 ] || fail "$entries entradas en la lista de programas instalados"
+grep -aqF 'C:\Otra\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
+  fail "el acceso directo no lleva a la segunda instalación"
+
+# A document the user saved beside the program.
+printf '<resultado/>' >"$programs/ResultadoMirtavmio.xml"
+
+# The uninstaller copies itself to the temporary folder, starts the copy and
+# returns at once; the copy removes our entry last.
+wine 'C:\Otra\TransMirtavQuelmar\desinstalar.exe' /S || fail "la desinstalación terminó con $?"
+for _ in $(seq 120); do
+  registry_value DisplayName >/dev/null || break
+  sleep 0.5
+done
+if registry_value DisplayName >/dev/null; then
+  fail "la entrada sigue en la lista de programas instalados"
+fi
+
+[ "$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)" = "$mtemp_sums" ] ||
+  fail "la desinstalación cambió C:\\MTEMP"
+[ "$(ls -A "$programs")" = "ResultadoMirtavmio.xml" ] ||
+  fail "la carpeta del programa guarda, tras desinstalar: $(ls -A "$programs")"
+rm "$programs/ResultadoMirtavmio.xml"
+rmdir "$programs" "$drive_c/Otra"
+after="$(list_files)"
+[ "$after" = "$before" ] || fail "la desinstalación no dejó los archivos como estaban:
+$(diff <(echo "$before") <(echo "$after") || true)"
+echo "instalación y desinstalación correctas"

@@ -1,0 +1,36 @@
+#include "core/CommandFrame.h"
+#include "core/WorkingFolder.h"
+#include "export/ExportCommand.h"
+#include "import/ImportCommand.h"
+#include "win32/MainWindow.h"
+#include "win32/Win.h"
+
+#include <objbase.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int showCommand)
+{
+    // The shell parts of the file dialog want a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    int exitCode = 1;
+    {
+        tmq::win32::MainWindow window(
+            tmq::defaultWorkingFolder(),
+            tmq::Commands{&tmq::runExportCommand, &tmq::runImportCommand});
+        if (window.create(instance, showCommand)) {
+            MSG message{};
+            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                // The dialog keys: Tab, Enter, Space and the Alt mnemonics.
+                if (!IsDialogMessageW(window.handle(), &message)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+            }
+            exitCode = static_cast<int>(message.wParam);
+        }
+    }
+    // The session and its document are gone before the apartment closes.
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return exitCode;
+}
