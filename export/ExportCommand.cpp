@@ -3,6 +3,7 @@
 #include "export/ExportSteps.h"
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"
+#include "xml/XmlDocument.h"
 #include "xml/XmlStream.h"
 
 #include <array>

@@ -129,7 +129,7 @@ private:
             return false;
         window_.resize(kWindowSize);
         start_ = position_;
-        length_ = std::fread(window_.data(), 1, kReadSize, file_);
+        length_ = static_cast<SAOffset>(std::fread(window_.data(), 1, kReadSize, file_));
         return length_ > 0;
     }
 
@@ -137,7 +137,7 @@ private:
     {
         if (!flushWindow() || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
             return 0;
-        const SAOffset done = std::fread(into, 1, bytes, file_);
+        const auto done = static_cast<SAOffset>(std::fread(into, 1, bytes, file_));
         position_ += done;
         return done;
     }
@@ -146,7 +146,7 @@ private:
     {
         if (std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
             return 0;
-        const SAOffset done = std::fwrite(from, 1, bytes, file_);
+        const auto done = static_cast<SAOffset>(std::fwrite(from, 1, bytes, file_));
         position_ += done;
         start_ = position_;
         return done;
