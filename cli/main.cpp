@@ -97,7 +97,7 @@ int run(const std::vector<std::string>& argv)
         writeText(Stream::Output, ui.message() + "\n");
         return 0;
     } catch (const std::exception& e) {
-        writeText(Stream::Error, std::string(e.what()) + "\n");
+        writeText(Stream::Error, tmq::userText(e) + "\n");
         return kExitError;
     }
 }

@@ -1,6 +1,8 @@
 #include "core/CommandFrame.h"
 
+#include "core/FolderLock.h"
 #include "core/PlatformFiles.h"
+#include "tables/TableReplacement.h"
 #include "xml/XmlDocument.h"
 
 #include <filesystem>
@@ -44,6 +46,12 @@ CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps
     if (!fileExists(session.selectedXmlFile)) {
         ui.showMessage(kFileMissingMessage);
         return CommandResult::FileMissing;
+    }
+
+    FolderLock folderLock;
+    if (!steps.workingFolder.empty()) {
+        folderLock.lock(steps.workingFolder);
+        removeStaleTemporaryTables(steps.workingFolder);
     }
 
     BusyPointer busy(ui);

@@ -46,6 +46,9 @@ struct CommandSteps {
     // The root's section the command replaces, loaded without its content;
     // empty to load the whole document.
     std::string replacedSection;
+    // The working folder, kept from other converters for the whole command
+    // and cleared of what a killed run left; empty for none.
+    std::filesystem::path workingFolder;
     // The command's own work on the loaded document in session.document.
     std::function<void(Session&)> run;
     // When set, takes the place of loading the document as a tree and of
@@ -58,7 +61,8 @@ struct CommandSteps {
 
 // The frame both commands share: file choice, "No existe archivo", loading
 // the document, the busy pointer and the final message. Errors propagate to
-// the caller, with the pointer restored.
+// the caller, with the pointer restored. A working folder another converter
+// holds is refused before anything is loaded or touched.
 CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps);
 
 } // namespace tmq

@@ -1,7 +1,11 @@
 #include "core/Error.h"
 
+#include "core/PlatformFiles.h"
+
 #include <cerrno>
-#include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -47,9 +51,32 @@ std::string systemReason(int errnoValue)
     case EMFILE:
     case ENFILE:
         return "hay demasiados archivos abiertos";
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+        return "el recurso está ocupado; inténtelo de nuevo";
+    case EFBIG:
+        return "el archivo es demasiado grande";
+    case ENOMEM:
+        return "no hay memoria suficiente";
+    case EXDEV:
+        return "no se puede mover entre unidades distintas";
+    case ENOTEMPTY:
+        return "la carpeta no está vacía";
+    case ELOOP:
+        return "hay demasiados enlaces simbólicos en la ruta";
+    case EINVAL:
+        return "el nombre o la operación no son válidos";
+    case EINTR:
+        return "la operación se interrumpió";
+    case ENOLCK:
+        return "el sistema de archivos no admite bloqueos";
+    case ENXIO:
+    case ENODEV:
+        return "el dispositivo no está disponible";
     default:
-        return std::string("error del sistema ") + std::to_string(errnoValue) + " (" +
-               std::strerror(errnoValue) + ")";
+        return "error del sistema número " + std::to_string(errnoValue);
     }
 }
 
@@ -110,6 +137,23 @@ std::string systemReason(const std::error_code& error)
     }
 #endif
     return systemReason(error.value());
+}
+
+std::string userText(const std::exception& error)
+{
+    if (dynamic_cast<const Error*>(&error) != nullptr)
+        return error.what();
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return "No hay memoria suficiente para terminar el proceso";
+    if (const auto* failure = dynamic_cast<const std::filesystem::filesystem_error*>(&error)) {
+        std::string text = "Error con el archivo '" + pathToUtf8(failure->path1()) + "'";
+        if (!failure->path2().empty())
+            text += " y el archivo '" + pathToUtf8(failure->path2()) + "'";
+        return text + ": " + systemReason(failure->code());
+    }
+    if (const auto* failure = dynamic_cast<const std::system_error*>(&error))
+        return "Error del sistema: " + systemReason(failure->code());
+    return "Error interno inesperado; el proceso se ha interrumpido";
 }
 
 } // namespace tmq

@@ -17,7 +17,8 @@ public:
 // empty and its last character sorts after "." (a letter or a digit, say).
 std::string errorReportText(const std::string& message);
 
-// The system's reason for the failure `errnoValue`, in Spanish.
+// The system's reason for the failure `errnoValue`, in Spanish whatever the
+// locale (the C library's own texts are English under the C locale).
 std::string systemReason(int errnoValue);
 // The same for an error code of the C library or, on Windows, of the system.
 std::string systemReason(const std::error_code& error);
@@ -27,5 +28,10 @@ std::string systemReason(const std::error_code& error);
 // none is alike).
 int errnoFromWindowsError(int code);
 #endif
+
+// The text to show for an error that ends a command: a tmq::Error's own text;
+// for anything else (out of memory, a file-system failure a library threw
+// with an English text) a Spanish sentence.
+std::string userText(const std::exception& error);
 
 } // namespace tmq

@@ -41,6 +41,19 @@ std::error_code replaceFile(const std::filesystem::path& from, const std::filesy
     return std::error_code(static_cast<int>(::GetLastError()), std::system_category());
 }
 
+std::error_code flushToDisk(const std::filesystem::path& path)
+{
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::error_code(static_cast<int>(::GetLastError()), std::system_category());
+    std::error_code error;
+    if (!::FlushFileBuffers(handle))
+        error = std::error_code(static_cast<int>(::GetLastError()), std::system_category());
+    ::CloseHandle(handle);
+    return error;
+}
+
 #else
 
 std::FILE* openFile(const std::filesystem::path& path, const char* mode)
@@ -63,6 +76,18 @@ std::error_code replaceFile(const std::filesystem::path& from, const std::filesy
         ::close(fd);
     }
     return {};
+}
+
+std::error_code flushToDisk(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::error_code(errno, std::generic_category());
+    std::error_code error;
+    if (::fsync(fd) != 0)
+        error = std::error_code(errno, std::generic_category());
+    ::close(fd);
+    return error;
 }
 
 #endif

@@ -22,4 +22,8 @@ std::FILE* openFile(const std::filesystem::path& path, const char* mode);
 // disk; elsewhere the folder is synchronised). An error code on failure.
 std::error_code replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Writes what a closed file holds through to the disk. An error code on
+// failure.
+std::error_code flushToDisk(const std::filesystem::path& path);
+
 } // namespace tmq

@@ -1,8 +1,10 @@
 #include "export/ExportCommand.h"
 
+#include "core/Error.h"
 #include "export/ExportSteps.h"
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"
+#include "tables/TableReplacement.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlStream.h"
 
@@ -46,8 +48,37 @@ public:
 
     void writeTables(const std::filesystem::path& folder) const
     {
-        for (std::size_t i = 0; i < kSteps.size(); ++i)
-            writeStepTable(folder, kSteps[i].table, kSteps[i].layout(), *steps_[i]);
+        // A temporary table found now is from a run that did not end, never
+        // one to put in place.
+        removeStaleTemporaryTables(folder);
+
+        // Each step writes its table under a temporary name; the finished
+        // tables replace the old ones together at the end. A step that fails
+        // still replaces its table with the records written before the
+        // failure when that table is whole; the tables of the steps after it
+        // stay as they were.
+        TableReplacement tables(folder);
+        for (std::size_t i = 0; i < kSteps.size(); ++i) {
+            const char* table = kSteps[i].table;
+            try {
+                writeStepTable(folder, table, kSteps[i].layout(), *steps_[i]);
+                tables.complete(table);
+            } catch (const Error& error) {
+                tables.completeIfWhole(table);
+                std::string text = tables.withTableNames(error.what());
+                try {
+                    tables.commit();
+                } catch (const Error& alsoFailed) {
+                    text += ". Además: " + std::string(alsoFailed.what());
+                }
+                throw Error(text);
+            } catch (...) {
+                tables.completeIfWhole(table);
+                tables.commit();
+                throw;
+            }
+        }
+        tables.commit();
     }
 
 private:
@@ -82,6 +113,7 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = false;
+    steps.workingFolder = workingFolder;
     steps.doneMessage = kExportDoneMessage;
     steps.readInstead = [&workingFolder](const std::string& path) {
         return readForExport(path, workingFolder);

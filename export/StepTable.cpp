@@ -1,13 +1,38 @@
 #include "export/StepTable.h"
 
+#include "core/Error.h"
+#include "core/PlatformFiles.h"
+#include "tables/FileLock.h"
+#include "tables/FileNames.h"
+#include "tables/TableReplacement.h"
+
 namespace tmq {
+
+namespace {
+
+// The old table is replaced only at the end of the export; a program holding
+// it open would be left with a table changed under it, so the step refuses
+// it before writing anything.
+void refuseTableInUse(const std::filesystem::path& folder, std::string_view tableName)
+{
+    for (const char* extension : {".DBF", ".MDX"})
+        for (const std::filesystem::path& file :
+             filesNamedLike(folder, std::string(tableName) + extension))
+            if (FileLock::isLockedElsewhere(file))
+                throw Error("No se puede reemplazar " +
+                            std::string(extension[1] == 'D' ? "la tabla" : "el índice") + " '" +
+                            pathToUtf8(file) + "': está en uso por otro programa");
+}
+
+} // namespace
 
 void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
                        std::string_view tableName, const std::vector<FieldDef>& layout)
 {
-    DbfTable::removeFiles(folder, tableName);
-    table.create(folder, tableName, layout);
-    table.open(folder, tableName, Access::Shared);
+    refuseTableInUse(folder, tableName);
+    const std::string temporary = temporaryTableName(tableName);
+    table.create(folder, temporary, layout);
+    table.open(folder, temporary, Access::Shared);
 }
 
 void writeStepTable(const std::filesystem::path& folder, std::string_view tableName,

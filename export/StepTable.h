@@ -9,8 +9,10 @@
 
 namespace tmq {
 
-// Deletes NAME.DBF and NAME.MDX, creates the table anew with `layout` and
-// leaves it open in `table`.
+// Creates the step's new table with `layout` under its temporary name (see
+// TableReplacement, which later puts it in place of NAME.DBF and deletes
+// NAME.MDX) and leaves it open in `table`. Refuses a table that another
+// program holds open.
 void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
                        std::string_view tableName, const std::vector<FieldDef>& layout);
 

@@ -79,6 +79,8 @@ public:
             ActivityLists::Employee employee;
             employee.empleado = lists_.keep(empleado_.text());
             employee.tomaPos = lists_.keep(tomaPos_.text());
+            requireXmlText("X_EMPLEADO", lists_.text(employee.empleado));
+            requireXmlText("F_TOMAPOS", lists_.text(employee.tomaPos));
             employee.firstActivity = static_cast<std::uint32_t>(lists_.activities_.size());
             const std::string teacherKey = abrev_.text();
             for (int row : lessons_.rowsFor(teacherKey)) {
@@ -124,6 +126,9 @@ private:
         ActivityLists::Activity activity;
         if (const std::optional<int> row = subjects_.firstRow(lessonSubject_.text()))
             activity.subjectCode = subjectCodes_.at(*row, lists_);
+        // Checked in the order the values were once appended to the document.
+        if (lists_.text(activity.subjectCode).starts_with('G'))
+            requireXmlText("X_ACTIVIDAD", lists_.text(activity.subjectCode));
 
         slotKey_.assign(weekdayLetter(lessonDay_.text()));
         slotKey_ += std::to_string(lessonHour_.integer());
@@ -131,10 +136,15 @@ private:
             activity.slotCode = slotCodes_.at(*row, lists_);
             activity.weekdayNumber = slotDays_.at(*row, lists_);
         }
+        requireXmlText("N_DIASEMANA", lists_.text(activity.weekdayNumber));
+        requireXmlText("X_TRAMO", lists_.text(activity.slotCode));
         if (const std::optional<int> row = rooms_.firstRow(lessonRoom_.text()))
             activity.room = roomValues_.at(*row, lists_);
+        requireXmlText("X_DEPCENTRO", lists_.text(activity.room));
         if (const std::optional<int> row = groups_.firstRow(lessonGroup_.text()))
             activity.unit = groupUnits_.at(*row, lists_);
+        requireXmlText("X_UNIDAD", lists_.text(activity.unit));
+        requireXmlText("X_MATERIAOMC", lists_.text(activity.subjectCode));
         lists_.activities_.push_back(activity);
     }
 

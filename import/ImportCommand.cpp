@@ -6,6 +6,7 @@
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
 #include "tables/FileLock.h"
+#include "xml/AtomicFile.h"
 
 namespace tmq {
 
@@ -57,6 +58,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     if (FileLock::isLockedElsewhere(pathFromUtf8(resultPath)))
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
+    removeStaleTemporaryFiles(resultPath);
     // The lists go straight into the file after the section's error block,
     // as if appended to it.
     doc.save(resultPath, section, [&lists](XmlMarkupSink& sink) { lists.write(sink); });
@@ -69,6 +71,7 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
     steps.busyBeforeLoad = true;
     // The section is removed unread; its content is not built as nodes.
     steps.replacedSection = "SALIDAS";
+    steps.workingFolder = workingFolder;
     steps.doneMessage = kImportDoneMessage;
     steps.run = [&workingFolder](Session& s) {
         importTimetable(*s.document, workingFolder, s.selectedXmlFile,

@@ -24,6 +24,10 @@ packages=(
   # The window's test under Wine: screenshots and their colours.
   imagemagick
 )
+# `make fuzz` builds with clang and libFuzzer; nothing else needs them.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

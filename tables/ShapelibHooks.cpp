@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tmq {
@@ -20,6 +21,7 @@ namespace {
 thread_local const std::filesystem::path* t_tableFile = nullptr;
 thread_local std::string t_messages;
 thread_local int t_openError = 0;
+thread_local int t_writeError = 0;
 
 void note(std::string_view message)
 {
@@ -191,47 +193,94 @@ SAOffset readFile(void* into, SAOffset size, SAOffset count, SAFile file)
     return windowed(file)->read(static_cast<char*>(into), size * count) / size;
 }
 
-SAOffset writeFile(void* from, SAOffset size, SAOffset count, SAFile file)
-{
-    if (size == 0)
-        return 0;
-    const SAOffset done = windowed(file)->write(static_cast<const char*>(from), size * count);
-    if (done < size * count)
-        note(systemReason(errno));
-    return done / size;
-}
-
-SAOffset seekFile(SAFile file, SAOffset offset, int whence)
-{
-    return windowed(file)->seek(offset, whence) ? 0 : static_cast<SAOffset>(-1);
-}
-
 SAOffset tellFile(SAFile file)
 {
     return windowed(file)->tell();
 }
 
+// The first system error of a write, flush or close: the reason to give
+// rather than shapelib's own words.
+void noteWriteError()
+{
+    if (t_writeError == 0)
+        t_writeError = errno != 0 ? errno : EIO;
+}
+
+SAOffset writeFile(void* from, SAOffset size, SAOffset count, SAFile file)
+{
+    if (size == 0)
+        return 0;
+    errno = 0;
+    const SAOffset done = windowed(file)->write(static_cast<const char*>(from), size * count);
+    if (done < size * count)
+        noteWriteError();
+    return done / size;
+}
+
+// Moving away from the window writes it out, so a full disk may show here.
+SAOffset seekFile(SAFile file, SAOffset offset, int whence)
+{
+    errno = 0;
+    if (windowed(file)->seek(offset, whence))
+        return 0;
+    noteWriteError();
+    return static_cast<SAOffset>(-1);
+}
+
 int flushFile(SAFile file)
 {
+    errno = 0;
     if (windowed(file)->flush())
         return 0;
-    note(systemReason(errno));
+    noteWriteError();
+    note(systemReason(t_writeError));
     return EOF;
 }
 
 int closeFile(SAFile file)
 {
+    errno = 0;
     const bool closed = windowed(file)->close();
     delete windowed(file);
     if (closed)
         return 0;
-    note(systemReason(errno));
+    noteWriteError();
+    note(systemReason(t_writeError));
     return EOF;
+}
+
+// shapelib's messages about table files, in Spanish; N stands for the first
+// number of the message.
+std::string spanishMessage(std::string_view message)
+{
+    static constexpr std::pair<std::string_view, std::string_view> kKnown[] = {
+        {"Failure writing DBF record", "no se pudo escribir el registro N"},
+        {"Failure seeking to position before writing DBF record",
+         "no se pudo llegar al registro N para escribirlo"},
+        {"fseek(", "no se pudo llegar a la posición N del archivo"},
+        {"fread(", "no se pudo leer en la posición N del archivo"},
+        {"DBFReadAttribute(", "no se pudo leer el registro N"},
+        {"Cannot add field", "la tabla no admite más campos"},
+    };
+    const std::size_t digits = message.find_first_of("0123456789");
+    const std::string_view number =
+        digits == std::string_view::npos
+            ? std::string_view()
+            : message.substr(digits, message.find_first_not_of("0123456789", digits) - digits);
+    for (const auto& [english, spanish] : kKnown) {
+        if (!message.starts_with(english))
+            continue;
+        std::string text(spanish);
+        if (const std::size_t at = text.find('N'); at != std::string::npos)
+            text.replace(at, 1, number.empty() ? std::string("?") : std::string(number));
+        return text;
+    }
+    return "la biblioteca de tablas informa de un fallo: \"" + std::string(message) + "\"";
 }
 
 void collectMessage(const char* message)
 {
-    note(message);
+    note(spanishMessage(message));
 }
 
 double parseNumber(const char* text)
@@ -271,6 +320,7 @@ ShapelibScope::ShapelibScope(const std::filesystem::path& tableFile) : outer_(t_
     t_tableFile = &tableFile;
     t_messages.clear();
     t_openError = 0;
+    t_writeError = 0;
 }
 
 ShapelibScope::~ShapelibScope()
@@ -286,15 +336,17 @@ SAHooks* ShapelibScope::hooks()
 
 bool ShapelibScope::failed() const
 {
-    return !t_messages.empty();
+    return !t_messages.empty() || t_writeError != 0;
 }
 
 std::string ShapelibScope::reason() const
 {
     if (t_openError != 0)
         return systemReason(t_openError);
+    if (t_writeError != 0)
+        return systemReason(t_writeError);
     if (!t_messages.empty())
-        return "shapelib informa \"" + t_messages + "\"";
+        return t_messages;
     return "formato no reconocido";
 }
 

@@ -27,8 +27,8 @@ public:
 
     // Whether shapelib reported a failure within the scope.
     bool failed() const;
-    // What went wrong: for a file that could not be opened, the system's
-    // reason; otherwise shapelib's own (English) messages, quoted.
+    // What went wrong, in Spanish: for a file that could not be opened or
+    // written, the system's reason; otherwise shapelib's messages, translated.
     std::string reason() const;
     // The system error number of the last file that could not be opened.
     int openError() const;

@@ -128,10 +128,15 @@ mode_t currentUmask()
     return mask;
 }
 
+// What follows a file's name in the names of its temporary files; mkstemp
+// fills in the Xs.
+constexpr std::string_view kTemporarySuffix = ".tmq-XXXXXX";
+
 // A temporary file beside the result, removed unless it was put in place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& finalPath) : name_(finalPath + ".XXXXXX")
+    explicit TemporaryFile(const std::string& finalPath)
+        : name_(finalPath + std::string(kTemporarySuffix))
     {
         fd_ = mkstemp(name_.data());
         if (fd_ < 0)
@@ -261,6 +266,44 @@ void writeFileAtomically(const std::string& path, std::string_view content)
     AtomicFileWriter file(path);
     file.write(content);
     file.commit();
+}
+
+namespace {
+
+// Whether `name` is that of a temporary file for the file `target` names.
+bool isTemporaryNameFor(const std::string& name, const std::string& target)
+{
+    if (name.size() <= target.size() + 1 || !name.starts_with(target + "."))
+        return false;
+    const std::string_view rest = std::string_view(name).substr(target.size() + 1);
+#ifdef _WIN32
+    // PROCESS-COUNTER.tmp
+    if (rest.size() < 7 || !rest.ends_with(".tmp"))
+        return false;
+    return rest.substr(0, rest.size() - 4).find_first_not_of("0123456789-") == std::string::npos;
+#else
+    // tmq-XXXXXX
+    return rest.size() == kTemporarySuffix.size() - 1 && rest.starts_with("tmq-");
+#endif
+}
+
+} // namespace
+
+void removeStaleTemporaryFiles(const std::string& path)
+{
+    const std::filesystem::path target = pathFromUtf8(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    const std::string targetName = pathToUtf8(target.filename());
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (isTemporaryNameFor(pathToUtf8(entry->path().filename()), targetName)) {
+            std::error_code ignored;
+            std::filesystem::remove(entry->path(), ignored);
+        }
+    }
 }
 
 } // namespace tmq

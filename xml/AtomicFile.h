@@ -32,4 +32,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// Deletes the temporary files that a run killed while writing `path` left
+// beside it (named like `path` followed by ".tmq-" and six characters).
+void removeStaleTemporaryFiles(const std::string& path);
+
 } // namespace tmq

@@ -1,6 +1,7 @@
 #include "xml/Envelope.h"
 
 #include "core/Cp1252.h"
+#include "core/Error.h"
 
 #include <libxml/tree.h>
 
@@ -77,6 +78,20 @@ std::string valueAt(const std::vector<XmlElement>& values, std::size_t position)
     return position < values.size() ? readValue(values[position]) : std::string();
 }
 
+void requireXmlText(std::string_view dato, std::string_view value)
+{
+    // XML has no place for control characters but the tab and line breaks,
+    // not even as references: a result holding one could not be read back.
+    for (const char c : value) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            throw Error("No se puede escribir " + std::string(dato) +
+                        " en el documento: su valor en la tabla contiene el carácter de control "
+                        "de código " +
+                        std::to_string(code) + ", que un documento XML no admite");
+    }
+}
+
 XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 {
     XmlElement list = doc.createElement("listasal");
@@ -88,6 +103,7 @@ XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue)
 {
+    requireXmlText(dato, ansiValue);
     XmlElement value = doc.createElement("salida");
     value.setAttribute("dato", dato);
     value.setText(cp1252ToUtf8(ansiValue));

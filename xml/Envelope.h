@@ -23,11 +23,15 @@ std::string readValue(XmlElement valueElement);
 // The value at a 0-based position; a missing position gives the empty text.
 std::string valueAt(const std::vector<XmlElement>& values, std::size_t position);
 
+// Throws the error that names `dato` when `value` (table text, or its saved
+// markup) holds a control character XML cannot hold, even as a reference.
+void requireXmlText(std::string_view dato, std::string_view value);
+
 // Appends to `parent` a new <listasal seq="seq"> and returns it.
 XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq);
 
 // Appends to `list` a new <salida dato="dato"> holding `ansiValue`, which is
-// Windows-1252 table text.
+// Windows-1252 table text. A control character XML cannot hold is refused.
 void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue);
 

@@ -91,11 +91,32 @@ std::string spanishReason(const xmlError& error)
         [[fallthrough]];
     case XML_ERR_INVALID_ENCODING:
         return "el texto no está en la codificación que declara el documento";
+    case XML_I18N_CONV_FAILED:
+        return "el texto no está en la codificación que declara el documento";
+    case XML_ERR_VERSION_MISSING:
+    case XML_ERR_XMLDECL_NOT_STARTED:
+        return "la declaración <?xml ...?> está mal escrita (se esperaba version=\"1.0\")";
+    case XML_ERR_XMLDECL_NOT_FINISHED:
+        return "la declaración <?xml ...?> no termina en '?>'";
+    case XML_ERR_STRING_NOT_STARTED:
+    case XML_ERR_STRING_NOT_CLOSED:
+        return "un valor entre comillas no está abierto o cerrado";
+    case XML_ERR_EQUAL_REQUIRED:
+        return "falta el '=' entre un atributo y su valor";
+    case XML_ERR_SPACE_REQUIRED:
+        return "falta un espacio dentro de una etiqueta o declaración";
+    case XML_ERR_HYPHEN_IN_COMMENT:
+        return "un comentario contiene '--'";
+    case XML_ERR_PI_NOT_STARTED:
+    case XML_ERR_PI_NOT_FINISHED:
+        return "una instrucción de proceso <?...?> está mal escrita";
     case XML_ERR_UNKNOWN_ENCODING:
     case XML_ERR_UNSUPPORTED_ENCODING:
         return "la codificación '" + str1 + "' no se admite";
     default:
-        return libxmlMessage(error);
+        // libxml2's own words are English: quoted after a Spanish sentence,
+        // since they still say what it found.
+        return "el analizador de XML encontró un error (\"" + libxmlMessage(error) + "\")";
     }
 }
 

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
 
 namespace tmq {
 namespace {
@@ -23,6 +27,33 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
     };
     for (const auto& [path, title] : cases)
         EXPECT_EQ(applicationTitle(path), title) << path;
+}
+
+TEST(ErrorReport, SystemReasonsAreSpanishUnderTheCLocale)
+{
+    for (const int error : {ENOENT, EACCES, EPERM, EROFS, ENOSPC, EEXIST, EBUSY, EAGAIN, EIO, EXDEV,
+                            ENOTEMPTY, EINVAL, EFBIG, ENOLCK, EPIPE, ECONNRESET}) {
+        const std::string reason = systemReason(error);
+        EXPECT_EQ(reason.find(std::strerror(error)), std::string::npos) << reason;
+        EXPECT_FALSE(reason.empty()) << error;
+    }
+}
+
+TEST(ErrorReport, OtherExceptionsShowSpanishText)
+{
+    const std::filesystem::filesystem_error failure(
+        "filesystem error: cannot remove", "/tmp/MTEMP/ASIGT.DBF",
+        std::make_error_code(std::errc::no_space_on_device));
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {userText(Error("Falta la tabla")), "Falta la tabla"},
+        {userText(failure),
+         "Error con el archivo '/tmp/MTEMP/ASIGT.DBF': no queda espacio en el disco"},
+        {userText(std::bad_alloc()), "No hay memoria suficiente para terminar el proceso"},
+        {userText(std::logic_error("vector::_M_range_check")),
+         "Error interno inesperado; el proceso se ha interrumpido"},
+    };
+    for (const auto& [shown, expected] : cases)
+        EXPECT_EQ(shown, expected);
 }
 
 TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterIt)

@@ -1,7 +1,9 @@
 // The export command as the window runs it: file choice, messages, the busy
 // pointer, and what is left in the working folder on success and on failure.
 #include "core/Error.h"
+#include "core/FolderLock.h"
 #include "export/ExportFixture.h"
+#include "tables/TableReplacement.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -165,6 +167,39 @@ TEST_F(ExportCommandTest, RunningTwiceGivesTheSameTables)
     EXPECT_EQ(allRows(tables), rowsOnce);
     for (const std::string& table : kExportTables)
         EXPECT_EQ(std::filesystem::file_size(tables / (table + ".DBF")), sizesOnce[table]) << table;
+}
+
+TEST_F(ExportCommandTest, SecondConverterIsRefusedAndWhatAKilledOneLeftGoes)
+{
+    writeFile(tables / "ASIGNOMT.DBF", "tabla anterior");
+    writeFile(tables / "ASIGNOMT.MDX", "índice anterior");
+    // What an export killed while writing leaves: its lock file, no longer
+    // locked, and a temporary table.
+    writeFile(tables / FolderLock::kFileName, "");
+    writeFile(tables / (temporaryTableName("ASIGT") + ".DBF"), "tabla a medias");
+    const auto before = folderContents(tables);
+
+    {
+        FolderLock other;
+        other.lock(tables);
+        RecordingUi ui(xmlFile);
+        try {
+            runExportCommand(ui, session, tables);
+            FAIL() << "la exportación no se rechazó";
+        } catch (const Error& e) {
+            EXPECT_THAT(e.what(), HasSubstr("'" + tables.string() + "' está en uso"));
+        }
+        EXPECT_THAT(ui.calls, ElementsAre("elegir"));
+        EXPECT_EQ(folderContents(tables), before);
+    }
+
+    RecordingUi ui(xmlFile);
+    ASSERT_EQ(runExportCommand(ui, session, tables), CommandResult::Completed);
+    std::vector<std::string> names;
+    for (const auto& [name, content] : folderContents(tables))
+        names.push_back(name);
+    EXPECT_THAT(names, ElementsAre("ASIGNOMT.DBF", "ASIGT.DBF", "AULAT.DBF", "DIASHORAST.DBF",
+                                   "GRUPOST.DBF", "PROFT.DBF"));
 }
 
 TEST_F(ExportCommandTest, StaleIndexFilesAreRemoved)

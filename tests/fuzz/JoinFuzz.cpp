@@ -1,0 +1,59 @@
+// The import's join over fuzzed tables: the input holds the six tables one
+// after another, each ended by a separator line, in the order SOLUC, GRUPOST,
+// PROFT, AULAT, ASIGNOMT, DIASHORAST; a table the input lacks is absent.
+#include "core/Error.h"
+#include "fuzz/FuzzFolder.h"
+#include "import/ImportCommand.h"
+#include "xml/XmlDocument.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kSeparator = "\n--TABLA--\n";
+constexpr std::array<const char*, 6> kTables = {"SOLUC.DBF", "GRUPOST.DBF",  "PROFT.DBF",
+                                                "AULAT.DBF", "ASIGNOMT.DBF", "DIASHORAST.DBF"};
+constexpr std::string_view kDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                       "<SERVICIO><ENTRADAS/><SALIDAS/></SERVICIO>\n";
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto& folder = tmq::fuzz::fuzzFolder();
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    for (const char* table : kTables) {
+        std::filesystem::remove(folder / table);
+        if (rest.empty())
+            continue;
+        const std::size_t end = rest.find(kSeparator);
+        std::ofstream out(folder / table, std::ios::binary | std::ios::trunc);
+        const std::string_view part = rest.substr(0, end);
+        out.write(part.data(), static_cast<std::streamsize>(part.size()));
+        rest = end == std::string_view::npos ? std::string_view()
+                                             : rest.substr(end + kSeparator.size());
+    }
+    const std::string result = (folder / "ResultadoMirtavfuzz.xml").string();
+    std::filesystem::remove(result);
+    try {
+        const auto doc = tmq::XmlDocument::parse(kDocument, "fuzz.xml");
+        tmq::importTimetable(*doc, folder, "fuzz.xml", result);
+    } catch (const tmq::Error&) {
+        return 0;
+    }
+    // Whatever the tables held, the result must be a document Quelmar can read.
+    try {
+        tmq::XmlDocument::load(result);
+    } catch (const tmq::Error& error) {
+        std::fprintf(stderr, "El resultado no se puede leer: %s\n", error.what());
+        std::abort();
+    }
+    return 0;
+}
