@@ -58,10 +58,20 @@ CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps
     if (steps.busyBeforeLoad)
         busy.show();
     session.document.reset();
-    session.document = XmlDocument::load(session.selectedXmlFile);
+    std::function<void()> work;
+    if (steps.readInstead)
+        work = steps.readInstead(session.selectedXmlFile);
+    else if (!steps.replacedSection.empty())
+        session.document =
+            XmlDocument::loadWithoutSection(session.selectedXmlFile, steps.replacedSection);
+    else
+        session.document = XmlDocument::load(session.selectedXmlFile);
     busy.show();
 
-    steps.run(session);
+    if (work)
+        work();
+    else
+        steps.run(session);
 
     busy.restore();
     ui.showMessage(steps.doneMessage);

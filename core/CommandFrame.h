@@ -43,11 +43,18 @@ private:
 struct CommandSteps {
     // The import shows the busy pointer before loading, the export after.
     bool busyBeforeLoad = false;
+    // The root's section the command replaces, loaded without its content;
+    // empty to load the whole document.
+    std::string replacedSection;
     // The working folder, kept from other converters for the whole command
     // and cleared of what a killed run left; empty for none.
     std::filesystem::path workingFolder;
     // The command's own work on the loaded document in session.document.
     std::function<void(Session&)> run;
+    // When set, takes the place of loading the document as a tree and of
+    // `run`: reads the chosen file where the load would, and returns the work
+    // to do once the busy pointer is shown.
+    std::function<std::function<void()>(const std::string& path)> readInstead;
     // Shown when the work ends normally.
     std::string doneMessage;
 };

@@ -131,4 +131,45 @@ std::string cp1252ToUtf8(std::string_view ansi)
     return utf8;
 }
 
+void appendUtf8AsCp1252(std::string& out, std::string_view utf8)
+{
+    const std::size_t start = out.size();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte);
+            continue;
+        }
+        // C2 80 to C3 BF are U+0080 to U+00FF, the same byte in Windows-1252
+        // (U+0080 to U+009F by the rule above).
+        const auto next = static_cast<unsigned char>(i + 1 < utf8.size() ? utf8[i + 1] : 0);
+        if ((byte == 0xC2 || byte == 0xC3) && isContinuation(next)) {
+            out += static_cast<char>((byte & 0x03) << 6 | (next & 0x3F));
+            ++i;
+            continue;
+        }
+        out.resize(start);
+        out += utf8ToCp1252(utf8);
+        return;
+    }
+}
+
+void appendCp1252AsUtf8(std::string& out, std::string_view ansi)
+{
+    const std::size_t start = out.size();
+    for (const char c : ansi) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else if (byte >= 0xA0) {
+            out += static_cast<char>(0xC0 | byte >> 6);
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        } else {
+            out.resize(start);
+            out += cp1252ToUtf8(ansi);
+            return;
+        }
+    }
+}
+
 } // namespace tmq

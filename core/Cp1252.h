@@ -39,4 +39,9 @@ Utf8Sequence decodeUtf8(std::string_view utf8);
 // Appends `codePoint` to `out` in UTF-8.
 void appendUtf8(std::string& out, char32_t codePoint);
 
+// The same conversions appended to `out`. Text within ISO-8859-1, which is
+// nearly all table text, is converted here without a call to the system.
+void appendUtf8AsCp1252(std::string& out, std::string_view utf8);
+void appendCp1252AsUtf8(std::string& out, std::string_view ansi);
+
 } // namespace tmq

@@ -1,7 +1,5 @@
 #include "export/ExportSteps.h"
 #include "export/Sessions.h"
-#include "export/StepTable.h"
-#include "tables/TableLayouts.h"
 #include "tables/WholeNumber.h"
 
 #include <cmath>
@@ -17,47 +15,44 @@ std::string sessionsText(double hours)
     return std::string(static_cast<std::size_t>(n < 1 ? 1 : n), '1');
 }
 
-void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder,
-                         Report& report)
+CatalogueSpec ExportarAsignaturas(StepRecords& step)
 {
-    DbfTable table;
-    recreateStepTable(table, folder, "ASIGT", asigtLayout());
-    std::size_t written = 0;
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec;
+    spec.seq = "ASIGNATURAS";
+    spec.positions = 8;
+    spec.onItem = [&step, &r, casig = r.field("CASIG"), cgrup = r.field("CGRUP"),
+                   caula = r.field("CAULA"), turno = r.field("TURNO"), nivel = r.field("NIVEL"),
+                   curso = r.field("CURSO"), grupo = r.field("GRUPO"), horas = r.field("HORAS"),
+                   sesiones = r.field("SESIONES")](const ItemValues& v) {
+        // The export ends at a faulty item: nothing after it is written.
+        if (step.failure || tooFewValues(step, "ASIGNATURAS", v))
+            return;
+        r.append();
+        r.setText(casig, v.at(0));
+        r.setText(cgrup, v.at(1));
+        r.setText(caula, v.at(2));
+        r.setText(turno, v.at(3));
+        r.setText(nivel, v.at(4).empty() ? "NIV" : v.at(4));
+        r.setText(curso, v.at(5));
+        r.setText(grupo, v.at(6));
 
-    forEachItem(doc, "ASIGNATURAS", kLeastValueCount, report,
-                [&](const std::vector<XmlElement>& values) {
-                    const std::string casig = valueAt(values, 0);
-                    const std::string cgrup = valueAt(values, 1);
-                    const std::string caula = valueAt(values, 2);
-                    const std::string turno = valueAt(values, 3);
-                    std::string nivel = valueAt(values, 4);
-                    const std::string curso = valueAt(values, 5);
-                    const std::string grupo = valueAt(values, 6);
-                    const std::string minutes = valueAt(values, 7);
-
-                    table.append();
-                    table.setText("CASIG", casig);
-                    table.setText("CGRUP", cgrup);
-                    table.setText("CAULA", caula);
-                    table.setText("TURNO", turno);
-                    if (nivel.empty())
-                        nivel = "NIV";
-                    table.setText("NIVEL", nivel);
-                    table.setText("CURSO", curso);
-                    table.setText("GRUPO", grupo);
-
-                    // A faulty minutes text ends the export here; this record is not posted.
-                    if (!minutes.empty())
-                        table.setFloat("HORAS", parseWholeNumber(minutes) / 60.0);
-                    // The stored value counts, so that HORAS and SESIONES agree.
-                    if (!(table.asFloat("HORAS") >= 1.0))
-                        table.setFloat("HORAS", 1.0);
-                    table.setText("SESIONES", sessionsText(table.asFloat("HORAS")));
-                    table.post();
-                    ++written;
-                });
-    table.close();
-    reportRecords(report, "ASIGT", written);
+        const std::string_view minutes = v.at(7);
+        if (!minutes.empty()) {
+            try {
+                r.setFloat(horas, parseWholeNumber(minutes) / 60.0);
+            } catch (...) {
+                r.dropLast();
+                step.failure = std::current_exception();
+                return;
+            }
+        }
+        // The stored value counts, so that HORAS and SESIONES agree.
+        if (!(r.asFloat(horas) >= 1.0))
+            r.setFloat(horas, 1.0);
+        r.setText(sesiones, sessionsText(r.asFloat(horas)));
+    };
+    return spec;
 }
 
 } // namespace tmq

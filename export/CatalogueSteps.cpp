@@ -1,129 +1,105 @@
 #include "core/CaseFold.h"
 #include "core/Cp1252.h"
 #include "export/ExportSteps.h"
-#include "export/StepTable.h"
-#include "tables/TableLayouts.h"
 
+#include <memory>
 #include <unordered_set>
 
 namespace tmq {
 
-void ExportarMaterias(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
-{
-    DbfTable table;
-    recreateStepTable(table, folder, "ASIGNOMT", asignomtLayout());
-    std::size_t written = 0;
+namespace {
 
+CatalogueSpec positional(std::string seq, std::size_t positions)
+{
+    CatalogueSpec spec;
+    spec.seq = std::move(seq);
+    spec.positions = positions;
+    return spec;
+}
+
+} // namespace
+
+CatalogueSpec ExportarMaterias(StepRecords& step)
+{
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec = positional("MATERIAS", 4);
     // Codes already written, folded to small letters; the full code counts,
     // not what is left of it after the cut to the width of COD.
-    std::unordered_set<std::string> writtenCodes;
-    forEachItem(doc, "MATERIAS", kLeastValueCount, report,
-                [&](const std::vector<XmlElement>& values) {
-                    const std::string materia = valueAt(values, 0);
-                    const std::string cod = valueAt(values, 1);
-                    const std::string codLargo = valueAt(values, 2);
-                    const std::string nombre = valueAt(values, 3);
-
-                    if (!writtenCodes.insert(foldCaseCp1252(cod)).second) {
-                        if (report.wanted())
-                            report.line("MATERIAS: código '" + cp1252ToUtf8(cod) + "' (" +
-                                        cp1252ToUtf8(nombre) +
-                                        ") repetido: pasado por alto, vale el primero");
-                        return;
-                    }
-
-                    table.append();
-                    table.setText("COD", cod);
-                    table.setText("CODLARGO", codLargo);
-                    table.setText("NOMBRE", nombre);
-                    table.setText("MATERIA", materia);
-                    table.post();
-                    ++written;
-                });
-    table.close();
-    reportRecords(report, "ASIGNOMT", written);
+    auto writtenCodes = std::make_shared<std::unordered_set<std::string>>();
+    spec.onItem = [&step, &r, writtenCodes, cod = r.field("COD"), codLargo = r.field("CODLARGO"),
+                   nombre = r.field("NOMBRE"), materia = r.field("MATERIA")](const ItemValues& v) {
+        if (tooFewValues(step, "MATERIAS", v))
+            return;
+        if (!writtenCodes->insert(foldCaseCp1252(v.at(1))).second) {
+            if (step.report.wanted())
+                step.report.line("MATERIAS: código '" + cp1252ToUtf8(v.at(1)) + "' (" +
+                                 cp1252ToUtf8(v.at(3)) +
+                                 ") repetido: pasado por alto, vale el primero");
+            return;
+        }
+        r.append();
+        r.setText(cod, v.at(1));
+        r.setText(codLargo, v.at(2));
+        r.setText(nombre, v.at(3));
+        r.setText(materia, v.at(0));
+    };
+    return spec;
 }
 
-void ExportarProfesores(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
+CatalogueSpec ExportarProfesores(StepRecords& step)
 {
-    DbfTable table;
-    recreateStepTable(table, folder, "PROFT", proftLayout());
-    std::size_t written = 0;
-
-    forEachItem(doc, "PROFESORES", kLeastValueCount, report,
-                [&](const std::vector<XmlElement>& values) {
-                    const std::string empleado = valueAt(values, 0);
-                    const std::string tomaPos = valueAt(values, 1);
-                    const std::string abrev = valueAt(values, 3);
-                    const std::string nombre = valueAt(values, 2);
-
-                    table.append();
-                    table.setText("ABREV", abrev);
-                    table.setText("NOMBRE", nombre);
-                    table.setText("X_EMPLEADO", empleado);
-                    table.setText("F_TOMAPOS", tomaPos);
-                    table.post();
-                    ++written;
-                });
-    table.close();
-    reportRecords(report, "PROFT", written);
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec = positional("PROFESORES", 4);
+    spec.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
+                   empleado = r.field("X_EMPLEADO"),
+                   tomaPos = r.field("F_TOMAPOS")](const ItemValues& v) {
+        if (tooFewValues(step, "PROFESORES", v))
+            return;
+        r.append();
+        r.setText(abrev, v.at(3));
+        r.setText(nombre, v.at(2));
+        r.setText(empleado, v.at(0));
+        r.setText(tomaPos, v.at(1));
+    };
+    return spec;
 }
 
-void ExportarAulas(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
+CatalogueSpec ExportarAulas(StepRecords& step)
 {
-    DbfTable table;
-    recreateStepTable(table, folder, "AULAT", aulatLayout());
-    std::size_t written = 0;
-
-    forEachItem(doc, "AULAS", kLeastValueCount, report, [&](const std::vector<XmlElement>& values) {
-        const std::string depCentro = valueAt(values, 0);
-        std::string abrev = valueAt(values, 1);
-        if (abrev.empty())
-            abrev = depCentro;
-        const std::string nombre = valueAt(values, 2);
-        const std::string edificio = valueAt(values, 3);
-
-        table.append();
-        table.setText("ABREV", abrev);
-        table.setText("NOMBRE", nombre);
-        table.setText("EDIFICIO", edificio);
-        table.setText("DEPCENTRO", depCentro);
-        table.post();
-        ++written;
-    });
-    table.close();
-    reportRecords(report, "AULAT", written);
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec = positional("AULAS", 4);
+    spec.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
+                   edificio = r.field("EDIFICIO"),
+                   depCentro = r.field("DEPCENTRO")](const ItemValues& v) {
+        if (tooFewValues(step, "AULAS", v))
+            return;
+        r.append();
+        r.setText(abrev, v.at(1).empty() ? v.at(0) : v.at(1));
+        r.setText(nombre, v.at(2));
+        r.setText(edificio, v.at(3));
+        r.setText(depCentro, v.at(0));
+    };
+    return spec;
 }
 
-void ExportarGrupos(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
+CatalogueSpec ExportarGrupos(StepRecords& step)
 {
-    DbfTable table;
-    recreateStepTable(table, folder, "GRUPOST", grupostLayout());
-    std::size_t written = 0;
-
-    forEachItem(doc, "GRUPOS", kLeastValueCount, report,
-                [&](const std::vector<XmlElement>& values) {
-                    const std::string unidad = valueAt(values, 0);
-                    const std::string abrev = valueAt(values, 1);
-                    const std::string turno = valueAt(values, 2);
-                    std::string nivel = valueAt(values, 3);
-                    const std::string curso = valueAt(values, 4);
-                    const std::string grupo = valueAt(values, 5);
-                    if (nivel.empty())
-                        nivel = "NIV";
-
-                    table.append();
-                    table.setText("ABREV", abrev);
-                    table.setText("TURNO", turno);
-                    table.setText("NIVEL", nivel);
-                    table.setText("CURSO", curso);
-                    table.setText("GRUPO", grupo);
-                    table.setText("UNIDAD", unidad);
-                    table.post();
-                    ++written;
-                });
-    table.close();
-    reportRecords(report, "GRUPOST", written);
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec = positional("GRUPOS", 6);
+    spec.onItem = [&step, &r, abrev = r.field("ABREV"), turno = r.field("TURNO"),
+                   nivel = r.field("NIVEL"), curso = r.field("CURSO"), grupo = r.field("GRUPO"),
+                   unidad = r.field("UNIDAD")](const ItemValues& v) {
+        if (tooFewValues(step, "GRUPOS", v))
+            return;
+        r.append();
+        r.setText(abrev, v.at(1));
+        r.setText(turno, v.at(2));
+        r.setText(nivel, v.at(3).empty() ? "NIV" : v.at(3));
+        r.setText(curso, v.at(4));
+        r.setText(grupo, v.at(5));
+        r.setText(unidad, v.at(0));
+    };
+    return spec;
 }
 
 } // namespace tmq

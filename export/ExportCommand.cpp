@@ -2,51 +2,111 @@
 
 #include "core/Error.h"
 #include "export/ExportSteps.h"
+#include "export/StepTable.h"
+#include "tables/TableLayouts.h"
 #include "tables/TableReplacement.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlStream.h"
 
-#include <utility>
+#include <array>
+#include <memory>
 
 namespace tmq {
+
+namespace {
+
+struct StepDefinition {
+    const char* table;
+    const std::vector<FieldDef>& (*layout)();
+    CatalogueSpec (*catalogue)(StepRecords&);
+};
+
+// The six steps in the order their tables are written.
+constexpr std::array<StepDefinition, 6> kSteps{{
+    {"ASIGNOMT", asignomtLayout, ExportarMaterias},
+    {"PROFT", proftLayout, ExportarProfesores},
+    {"AULAT", aulatLayout, ExportarAulas},
+    {"GRUPOST", grupostLayout, ExportarGrupos},
+    {"ASIGT", asigtLayout, ExportarAsignaturas},
+    {"DIASHORAST", diashorastLayout, ExportarTramos},
+}};
+
+// The records of all six steps, filled by one reading of the document.
+class ExportRun {
+public:
+    explicit ExportRun(Report& report)
+    {
+        std::vector<CatalogueSpec> catalogues;
+        for (const StepDefinition& step : kSteps) {
+            steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), report));
+            catalogues.push_back(step.catalogue(*steps_.back()));
+        }
+        reader_ = std::make_unique<CatalogueReader>(std::move(catalogues));
+    }
+
+    XmlStreamHandler& reader() { return *reader_; }
+
+    void writeTables(const std::filesystem::path& folder) const
+    {
+        // A temporary table found now is from a run that did not end, never
+        // one to put in place.
+        removeStaleTemporaryTables(folder);
+
+        // Each step writes its table under a temporary name; the finished
+        // tables replace the old ones together at the end. A step that fails
+        // still replaces its table with the records written before the
+        // failure when that table is whole; the tables of the steps after it
+        // stay as they were.
+        TableReplacement tables(folder);
+        for (std::size_t i = 0; i < kSteps.size(); ++i) {
+            const char* table = kSteps[i].table;
+            try {
+                writeStepTable(folder, table, kSteps[i].layout(), *steps_[i]);
+                tables.complete(table);
+            } catch (const Error& error) {
+                tables.completeIfWhole(table);
+                std::string text = tables.withTableNames(error.what());
+                try {
+                    tables.commit();
+                } catch (const Error& alsoFailed) {
+                    text += ". Además: " + std::string(alsoFailed.what());
+                }
+                throw Error(text);
+            } catch (...) {
+                tables.completeIfWhole(table);
+                tables.commit();
+                throw;
+            }
+        }
+        tables.commit();
+    }
+
+private:
+    std::vector<std::unique_ptr<StepRecords>> steps_;
+    std::unique_ptr<CatalogueReader> reader_;
+};
+
+} // namespace
+
+std::function<void()> readForExport(const std::string& path,
+                                    const std::filesystem::path& workingFolder, Report& report)
+{
+    auto run = std::make_shared<ExportRun>(report);
+    streamDocument(path, run->reader());
+    return [run, workingFolder] { run->writeTables(workingFolder); };
+}
+
+void exportFile(const std::string& path, const std::filesystem::path& workingFolder)
+{
+    readForExport(path, workingFolder)();
+}
 
 void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
                     Report& report)
 {
-    using Step = void (*)(const XmlDocument&, const std::filesystem::path&, Report&);
-    static constexpr std::pair<Step, const char*> kSteps[] = {
-        {&ExportarMaterias, "ASIGNOMT"}, {&ExportarProfesores, "PROFT"},
-        {&ExportarAulas, "AULAT"},       {&ExportarGrupos, "GRUPOST"},
-        {&ExportarAsignaturas, "ASIGT"}, {&ExportarTramos, "DIASHORAST"},
-    };
-
-    // A temporary table found now is from a run that did not end, never one
-    // to put in place.
-    removeStaleTemporaryTables(workingFolder);
-
-    // Each step writes its table under a temporary name; the finished tables
-    // replace the old ones together at the end. A step that fails still
-    // replaces its table with the records written before the failure when
-    // that table is whole; the tables of the steps after it stay as they were.
-    TableReplacement tables(workingFolder);
-    for (const auto& [step, table] : kSteps) {
-        try {
-            step(doc, workingFolder, report);
-            tables.complete(table);
-        } catch (const Error& error) {
-            tables.completeIfWhole(table);
-            std::string text = tables.withTableNames(error.what());
-            try {
-                tables.commit();
-            } catch (const Error& alsoFailed) {
-                text += ". Además: " + std::string(alsoFailed.what());
-            }
-            throw Error(text);
-        } catch (...) {
-            tables.completeIfWhole(table);
-            tables.commit();
-            throw;
-        }
-    }
-    tables.commit();
+    ExportRun run(report);
+    streamDocument(doc.serialize(), "documento", run.reader());
+    run.writeTables(workingFolder);
 }
 
 CommandResult runExportCommand(UserInterface& ui, Session& session,
@@ -56,8 +116,8 @@ CommandResult runExportCommand(UserInterface& ui, Session& session,
     steps.busyBeforeLoad = false;
     steps.workingFolder = workingFolder;
     steps.doneMessage = kExportDoneMessage;
-    steps.run = [&workingFolder, &ui](Session& s) {
-        exportDocument(*s.document, workingFolder, ui.report());
+    steps.readInstead = [&workingFolder, &ui](const std::string& path) {
+        return readForExport(path, workingFolder, ui.report());
     };
     return runCommand(ui, session, steps);
 }

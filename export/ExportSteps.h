@@ -1,32 +1,51 @@
 #pragma once
 
 #include "core/Report.h"
-#include "xml/XmlDocument.h"
+#include "export/CatalogueReader.h"
+#include "tables/RecordBuffer.h"
 
-#include <filesystem>
+#include <exception>
+#include <vector>
 
 namespace tmq {
 
-// Each step deletes its table and index file in the working folder, creates
-// the table anew and writes one record per accepted item of its catalogue.
+// What one step of the export builds while the document is read: the
+// records of its table and, when an item cannot be converted, the error
+// that ends the export once the records before that item are written.
+struct StepRecords {
+    explicit StepRecords(const std::vector<FieldDef>& layout, Report& heardBy = silentReport())
+        : records(layout), report(heardBy)
+    {
+    }
+    RecordBuffer records;
+    std::exception_ptr failure;
+    // Hears of the items passed over and of the records written.
+    Report& report;
+    // Items of the catalogue seen so far, for the report.
+    std::size_t items = 0;
+};
+
+// Counts an item of a positional catalogue; true, and the report told, when
+// it has fewer than kLeastValueCount values and so gives no record.
+bool tooFewValues(StepRecords& step, std::string_view seq, const ItemValues& v);
+
+// Each step names the catalogue it reads and formats one record into `step`
+// for every accepted item, in document order.
 
 // MATERIAS into ASIGNOMT; a subject code seen before, in any letter case, is skipped.
-void ExportarMaterias(const XmlDocument& doc, const std::filesystem::path& folder,
-                      Report& report = silentReport());
+CatalogueSpec ExportarMaterias(StepRecords& step);
 // PROFESORES into PROFT.
-void ExportarProfesores(const XmlDocument& doc, const std::filesystem::path& folder,
-                        Report& report = silentReport());
+CatalogueSpec ExportarProfesores(StepRecords& step);
 // AULAS into AULAT; an empty abbreviation takes the room's DEPCENTRO value.
-void ExportarAulas(const XmlDocument& doc, const std::filesystem::path& folder,
-                   Report& report = silentReport());
+CatalogueSpec ExportarAulas(StepRecords& step);
 // GRUPOS into GRUPOST; an empty level becomes "NIV".
-void ExportarGrupos(const XmlDocument& doc, const std::filesystem::path& folder,
-                    Report& report = silentReport());
+CatalogueSpec ExportarGrupos(StepRecords& step);
 // ASIGNATURAS into ASIGT, with HORAS and SESIONES computed from the minutes.
-void ExportarAsignaturas(const XmlDocument& doc, const std::filesystem::path& folder,
-                         Report& report = silentReport());
+CatalogueSpec ExportarAsignaturas(StepRecords& step);
 // TRAMOS into DIASHORAST, values picked by their "dato" names.
-void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder,
-                    Report& report = silentReport());
+CatalogueSpec ExportarTramos(StepRecords& step);
+
+// Positional steps pass over items with fewer value elements than this.
+inline constexpr std::size_t kLeastValueCount = 2;
 
 } // namespace tmq

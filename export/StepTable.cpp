@@ -1,6 +1,7 @@
 #include "export/StepTable.h"
 
 #include "core/Cp1252.h"
+
 #include "core/Error.h"
 #include "core/PlatformFiles.h"
 #include "tables/FileLock.h"
@@ -36,23 +37,36 @@ void recreateStepTable(DbfTable& table, const std::filesystem::path& folder,
     table.open(folder, temporary, Access::Shared);
 }
 
-void reportPassedOver(Report& report, std::string_view seq, std::size_t itemNumber,
-                      const std::vector<XmlElement>& values, const std::string& reason)
+bool tooFewValues(StepRecords& step, std::string_view seq, const ItemValues& v)
 {
-    std::string line = std::string(seq) + ", elemento " + std::to_string(itemNumber);
-    std::string shown;
-    for (std::size_t i = 0; i < values.size() && i < 4; ++i)
-        shown += (i ? ", '" : "'") + cp1252ToUtf8(readValue(values[i])) + "'";
-    if (!shown.empty())
-        line += " (" + shown + (values.size() > 4 ? ", ..." : "") + ")";
-    report.line(line + ": pasado por alto, " + reason);
+    ++step.items;
+    if (v.count() >= kLeastValueCount)
+        return false;
+    if (step.report.wanted()) {
+        std::string line = std::string(seq) + ", elemento " + std::to_string(step.items);
+        if (v.count() > 0)
+            line += " ('" + cp1252ToUtf8(v.at(0)) + "')";
+        step.report.line(line + ": pasado por alto, tiene " + std::to_string(v.count()) +
+                         (v.count() == 1 ? " valor" : " valores") + " y hacen falta " +
+                         std::to_string(kLeastValueCount));
+    }
+    return true;
 }
 
-void reportRecords(Report& report, std::string_view tableName, std::size_t count)
+void writeStepTable(const std::filesystem::path& folder, std::string_view tableName,
+                    const std::vector<FieldDef>& layout, const StepRecords& step)
 {
-    if (report.wanted())
-        report.line(std::string(tableName) + ": " + std::to_string(count) +
-                    (count == 1 ? " registro escrito" : " registros escritos"));
+    DbfTable table;
+    recreateStepTable(table, folder, tableName, layout);
+    table.appendRecords(step.records);
+    if (step.report.wanted()) {
+        const std::size_t count = step.records.count();
+        step.report.line(std::string(tableName) + ": " + std::to_string(count) +
+                         (count == 1 ? " registro escrito" : " registros escritos"));
+    }
+    if (step.failure)
+        std::rethrow_exception(step.failure);
+    table.close();
 }
 
 } // namespace tmq

@@ -1,35 +1,12 @@
-#include "core/Cp1252.h"
 #include "export/ExportSteps.h"
-#include "export/StepTable.h"
-#include "tables/TableLayouts.h"
 
 namespace tmq {
 
 namespace {
 
-struct TimeSlot {
-    std::string name; // "NOMBRE" or "DIA", whichever comes later
-    std::string code;
-    std::string start;
-    std::string end;
-    std::string minutes;
-
-    // The text a value element's "dato" names, or none for other names.
-    std::string* textNamed(std::string_view dato)
-    {
-        if (dato == "CODIGO_QUELMAR")
-            return &code;
-        if (dato == "NOMBRE" || dato == "DIA")
-            return &name;
-        if (dato == "INICIO")
-            return &start;
-        if (dato == "FIN")
-            return &end;
-        if (dato == "NINUTOS")
-            return &minutes;
-        return nullptr;
-    }
-};
+// Slots of the values of a time slot; "NOMBRE" and "DIA" feed the same one,
+// so whichever comes later in the item wins.
+enum TimeSlotValue : std::size_t { Code, Name, Start, End, Minutes };
 
 // The weekday number for the first letter of a slot name ("L" is 1 ... "D"
 // is 7); any other character stands for itself.
@@ -46,41 +23,34 @@ std::string weekdayNumber(std::string_view slotName)
 
 } // namespace
 
-void ExportarTramos(const XmlDocument& doc, const std::filesystem::path& folder, Report& report)
+CatalogueSpec ExportarTramos(StepRecords& step)
 {
-    DbfTable table;
-    recreateStepTable(table, folder, "DIASHORAST", diashorastLayout());
-    std::size_t written = 0;
-
-    // Every item gives a record here, so the count is the item's number.
-    forEachItem(doc, "TRAMOS", 0, report, [&](const std::vector<XmlElement>& values) {
-        TimeSlot slot;
-        for (const XmlElement& value : values) {
-            const std::optional<std::string> dato = value.attribute("dato");
-            if (!dato)
-                continue;
-            if (std::string* text = slot.textNamed(utf8ToCp1252(*dato)))
-                *text = readValue(value);
-        }
-
-        if (slot.name.empty() && report.wanted())
-            report.line("TRAMOS, elemento " + std::to_string(written + 1) +
-                        ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
-                        "la importación no podrá encontrarlo");
-
-        table.append();
-        table.setText("DIHO", slot.name);
-        table.setText("DIA", weekdayNumber(slot.name));
-        table.setText("HORA", slot.name.size() > 1 ? slot.name.substr(1, 2) : std::string());
-        table.setText("CODDIHO", slot.code);
-        table.setText("HORADESDE", slot.start);
-        table.setText("HORAHASTA", slot.end);
-        table.setText("MINUTOS", slot.minutes);
-        table.post();
-        ++written;
-    });
-    table.close();
-    reportRecords(report, "DIASHORAST", written);
+    RecordBuffer& r = step.records;
+    CatalogueSpec spec;
+    spec.seq = "TRAMOS";
+    spec.names = {{"CODIGO_QUELMAR", Code}, {"NOMBRE", Name}, {"DIA", Name},
+                  {"INICIO", Start},        {"FIN", End},     {"NINUTOS", Minutes}};
+    spec.onItem = [&step, &r, diho = r.field("DIHO"), dia = r.field("DIA"), hora = r.field("HORA"),
+                   codDiho = r.field("CODDIHO"), desde = r.field("HORADESDE"),
+                   hasta = r.field("HORAHASTA"),
+                   minutos = r.field("MINUTOS")](const ItemValues& v) {
+        // Every item gives a record, one without value elements included.
+        const std::string_view name = v.at(Name);
+        ++step.items;
+        if (name.empty() && step.report.wanted())
+            step.report.line("TRAMOS, elemento " + std::to_string(step.items) +
+                             ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
+                             "la importación no podrá encontrarlo");
+        r.append();
+        r.setText(diho, name);
+        r.setText(dia, weekdayNumber(name));
+        r.setText(hora, name.size() > 1 ? name.substr(1, 2) : std::string_view());
+        r.setText(codDiho, v.at(Code));
+        r.setText(desde, v.at(Start));
+        r.setText(hasta, v.at(End));
+        r.setText(minutos, v.at(Minutes));
+    };
+    return spec;
 }
 
 } // namespace tmq

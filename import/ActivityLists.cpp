@@ -4,7 +4,9 @@
 #include "import/RowIndex.h"
 #include "xml/Envelope.h"
 
+#include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace tmq {
@@ -12,113 +14,168 @@ namespace tmq {
 namespace {
 
 // The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
-std::string weekdayLetter(const std::string& dayText)
+std::string_view weekdayLetter(const std::string& dayText)
 {
     static constexpr std::string_view kLetters = "LMXJVSD";
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
-        return std::string(1, kLetters[static_cast<std::size_t>(dayText[0] - '1')]);
+        return kLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
     return {};
 }
 
 // Subject codes not beginning with a capital G are reported as this activity.
-constexpr const char* kDefaultActivity = "G439";
+constexpr std::string_view kDefaultActivity = "G439";
 
-class ActivityWriter {
+// A field found by its name when it is first read, so that a missing field
+// is reported where the reading would first need it.
+class FieldOf {
 public:
-    ActivityWriter(XmlDocument& doc, ImportTables& tables, Report& report)
-        : doc_(doc), tables_(tables), report_(report), subjects_(tables.nomAsg, "COD"),
+    FieldOf(DbfTable& table, const char* name) : table_(table), name_(name) {}
+    std::string text() { return table_.asText(index()); }
+    int integer() { return table_.asInteger(index()); }
+
+private:
+    int index()
+    {
+        if (index_ < 0)
+            index_ = table_.fieldIndex(name_);
+        return index_;
+    }
+    DbfTable& table_;
+    const char* name_;
+    int index_ = -1;
+};
+
+} // namespace
+
+ActivityLists::Text ActivityLists::keep(std::string_view value)
+{
+    const std::size_t begin = texts_.size();
+    appendTextMarkup(texts_, value);
+    if (texts_.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("demasiado texto en las listas de actividades");
+    return {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(texts_.size() - begin)};
+}
+
+std::size_t ActivityLists::activityCount() const
+{
+    std::size_t count = 0;
+    for (const Employee& employee : employees_)
+        count += employee.activityCount;
+    return count;
+}
+
+// Fills ActivityLists row by row in the order the lists are written, reading
+// each value of a lookup table's row once.
+class ActivityReader {
+public:
+    ActivityReader(ImportTables& tables, Report& report)
+        : tables_(tables), report_(report), subjects_(tables.nomAsg, "COD"),
           slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
           groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
     {
     }
 
-    void writeTeachers(XmlElement section)
+    ActivityLists read()
     {
         DbfTable& teachers = tables_.profesor;
-        int employeeNumber = 1;
         for (teachers.first(); !teachers.eof(); teachers.next()) {
-            const std::string empleado = teachers.asText("X_EMPLEADO");
-            const std::string tomaPos = teachers.asText("F_TOMAPOS");
-            XmlElement employee =
-                appendList(doc_, section, "EMPLEADO_" + std::to_string(employeeNumber++));
-            appendValue(doc_, employee, "X_EMPLEADO", empleado);
-            appendValue(doc_, employee, "F_TOMAPOS", tomaPos);
-
-            const std::string teacherKey = teachers.asText("ABREV");
+            ActivityLists::Employee employee;
+            employee.empleado = lists_.keep(empleado_.text());
+            employee.tomaPos = lists_.keep(tomaPos_.text());
+            requireXmlText("X_EMPLEADO", lists_.text(employee.empleado));
+            requireXmlText("F_TOMAPOS", lists_.text(employee.tomaPos));
+            employee.firstActivity = static_cast<std::uint32_t>(lists_.activities_.size());
+            const std::string teacherKey = abrev_.text();
             teacher_ = "profesor '" + cp1252ToUtf8(teacherKey) + "'";
-            int activityNumber = 1;
             for (int row : lessons_.rowsFor(teacherKey)) {
                 tables_.soluc.moveTo(row);
-                if (tables_.soluc.asInteger("DIA") == 0) {
+                if (lessonDay_.integer() == 0) {
                     tell(teacher_ + ": fila " + std::to_string(row + 1) +
                          " de SOLUC con DIA 0 (sin colocar): pasada por alto");
                     continue;
                 }
-                writeActivity(employee, activityNumber++);
+                activity_ = teacher_ + ", ACTIVIDAD_" +
+                            std::to_string(lists_.activities_.size() - employee.firstActivity + 1);
+                readActivity();
             }
+            employee.activityCount =
+                static_cast<std::uint32_t>(lists_.activities_.size() - employee.firstActivity);
+            lists_.employees_.push_back(employee);
             if (report_.wanted()) {
-                const int written = activityNumber - 1;
                 teacherKeys_.insert(teacherKey);
-                activityCount_ += static_cast<std::size_t>(written);
-                report_.line("EMPLEADO_" + std::to_string(employeeNumber - 1) + ": " + teacher_ +
-                             " (X_EMPLEADO '" + cp1252ToUtf8(empleado) + "'), " +
+                const std::uint32_t written = employee.activityCount;
+                report_.line("EMPLEADO_" + std::to_string(lists_.employees_.size()) + ": " +
+                             teacher_ + " (X_EMPLEADO '" + cp1252ToUtf8(empleado_.text()) + "'), " +
                              std::to_string(written) +
                              (written == 1 ? " actividad escrita" : " actividades escritas"));
             }
         }
         if (report_.wanted())
-            reportLessonsWithoutTeacher(employeeNumber - 1);
+            reportLessonsWithoutTeacher();
+        return std::move(lists_);
     }
 
 private:
+    // A value of a lookup table's row, kept once however many lessons use it.
+    class RowValues {
+    public:
+        RowValues(DbfTable& table, const char* field) : table_(table), field_(table, field) {}
+        ActivityLists::Text at(int row, ActivityLists& lists)
+        {
+            if (static_cast<std::size_t>(row) >= kept_.size())
+                kept_.resize(static_cast<std::size_t>(row) + 1);
+            std::optional<ActivityLists::Text>& value = kept_[static_cast<std::size_t>(row)];
+            if (!value) {
+                table_.moveTo(row);
+                value = lists.keep(field_.text());
+            }
+            return *value;
+        }
+
+    private:
+        DbfTable& table_;
+        FieldOf field_;
+        std::vector<std::optional<ActivityLists::Text>> kept_;
+    };
+
     // One lesson of the current SOLUC row. The fields are read in a fixed
     // order, so that a faulty table always fails at the same field.
-    void writeActivity(XmlElement employee, int number)
+    void readActivity()
     {
-        DbfTable& lesson = tables_.soluc;
-        XmlElement activity = appendList(doc_, employee, "ACTIVIDAD_" + std::to_string(number));
-
-        activity_ = teacher_ + ", ACTIVIDAD_" + std::to_string(number);
-        std::string subjectCode;
-        const std::string subjectKey = lesson.asText("ASIG");
-        if (subjects_.moveToFirst(subjectKey))
-            subjectCode = tables_.nomAsg.asText("MATERIA");
+        ActivityLists::Activity activity;
+        const std::string subjectKey = lessonSubject_.text();
+        if (const std::optional<int> row = subjects_.firstRow(subjectKey))
+            activity.subjectCode = subjectCodes_.at(*row, lists_);
         else
             tellMissing("la asignatura", subjectKey, "ASIGNOMT (COD)");
-        appendValue(doc_, activity, "X_ACTIVIDAD",
-                    !subjectCode.empty() && subjectCode.front() == 'G' ? subjectCode
-                                                                       : kDefaultActivity);
+        // Checked in the order the values were once appended to the document.
+        if (lists_.text(activity.subjectCode).starts_with('G'))
+            requireXmlText("X_ACTIVIDAD", lists_.text(activity.subjectCode));
 
-        std::string slotCode;
-        std::string weekdayNumber;
-        const std::string letter = weekdayLetter(lesson.asText("DIA"));
-        const std::string slotKey = letter + std::to_string(lesson.asInteger("HORA"));
-        if (slots_.moveToFirst(slotKey)) {
-            slotCode = tables_.tramos.asText("CODDIHO");
-            weekdayNumber = tables_.tramos.asText("DIA");
+        slotKey_.assign(weekdayLetter(lessonDay_.text()));
+        slotKey_ += std::to_string(lessonHour_.integer());
+        if (const std::optional<int> row = slots_.firstRow(slotKey_)) {
+            activity.slotCode = slotCodes_.at(*row, lists_);
+            activity.weekdayNumber = slotDays_.at(*row, lists_);
         } else {
-            tellMissing("el tramo", slotKey, "DIASHORAST (DIHO)");
+            tellMissing("el tramo", slotKey_, "DIASHORAST (DIHO)");
         }
-        appendValue(doc_, activity, "N_DIASEMANA", weekdayNumber);
-        appendValue(doc_, activity, "X_TRAMO", slotCode);
-
-        std::string room;
-        const std::string roomKey = lesson.asText("AULA");
-        if (rooms_.moveToFirst(roomKey))
-            room = tables_.aulas.asText("DEPCENTRO");
+        requireXmlText("N_DIASEMANA", lists_.text(activity.weekdayNumber));
+        requireXmlText("X_TRAMO", lists_.text(activity.slotCode));
+        const std::string roomKey = lessonRoom_.text();
+        if (const std::optional<int> row = rooms_.firstRow(roomKey))
+            activity.room = roomValues_.at(*row, lists_);
         else
             tellMissing("el aula", roomKey, "AULAT (ABREV)");
-        appendValue(doc_, activity, "X_DEPCENTRO", room);
-
-        std::string unit;
-        const std::string groupKey = lesson.asText("CODGRUPO");
-        if (groups_.moveToFirst(groupKey))
-            unit = tables_.grupos.asText("UNIDAD");
+        requireXmlText("X_DEPCENTRO", lists_.text(activity.room));
+        const std::string groupKey = lessonGroup_.text();
+        if (const std::optional<int> row = groups_.firstRow(groupKey))
+            activity.unit = groupUnits_.at(*row, lists_);
         else
             tellMissing("el grupo", groupKey, "GRUPOST (ABREV)");
-        appendValue(doc_, activity, "X_UNIDAD", unit);
-
-        appendValue(doc_, activity, "X_MATERIAOMC", subjectCode);
+        requireXmlText("X_UNIDAD", lists_.text(activity.unit));
+        requireXmlText("X_MATERIAOMC", lists_.text(activity.subjectCode));
+        lists_.activities_.push_back(activity);
     }
 
     void tell(const std::string& line)
@@ -130,49 +187,95 @@ private:
     // A code of SOLUC that its lookup table lacks: the value is written empty.
     void tellMissing(const char* what, const std::string& key, const char* table)
     {
-        tell(activity_ + ": " + what + " '" + cp1252ToUtf8(key) + "' de SOLUC no está en " + table +
-             "; su valor queda vacío");
+        if (report_.wanted())
+            report_.line(activity_ + ": " + what + " '" + cp1252ToUtf8(key) +
+                         "' de SOLUC no está en " + table + "; su valor queda vacío");
     }
 
     // The rows of SOLUC whose PROF is no teacher of PROFT never reach the
-    // result; say how many there are for each such code.
-    void reportLessonsWithoutTeacher(int teachers)
+    // result; say how many there are for each such code, then the totals.
+    void reportLessonsWithoutTeacher()
     {
         std::map<std::string, int> orphans;
         DbfTable& soluc = tables_.soluc;
-        soluc.clearFilter();
+        FieldOf prof(soluc, "PROF");
         for (soluc.first(); !soluc.eof(); soluc.next())
-            if (const std::string prof = soluc.asText("PROF"); !teacherKeys_.count(prof))
-                ++orphans[prof];
-        for (const auto& [prof, rows] : orphans)
+            if (const std::string code = prof.text(); !teacherKeys_.count(code))
+                ++orphans[code];
+        for (const auto& [code, rows] : orphans)
             report_.line("SOLUC: " + std::to_string(rows) + (rows == 1 ? " fila" : " filas") +
-                         " del profesor '" + cp1252ToUtf8(prof) +
+                         " del profesor '" + cp1252ToUtf8(code) +
                          "', que no está en PROFT: no pasan al resultado");
+        const std::size_t teachers = lists_.employeeCount();
+        const std::size_t activities = lists_.activityCount();
         report_.line("Resultado: " + std::to_string(teachers) +
                      (teachers == 1 ? " profesor, " : " profesores, ") +
-                     std::to_string(activityCount_) +
-                     (activityCount_ == 1 ? " actividad" : " actividades"));
+                     std::to_string(activities) +
+                     (activities == 1 ? " actividad" : " actividades"));
     }
 
-    XmlDocument& doc_;
     ImportTables& tables_;
     Report& report_;
     std::string teacher_;
     std::string activity_;
     std::set<std::string> teacherKeys_;
-    std::size_t activityCount_ = 0;
+    ActivityLists lists_;
     FirstRowIndex subjects_;
     FirstRowIndex slots_;
     FirstRowIndex rooms_;
     FirstRowIndex groups_;
     RowGroups lessons_;
+    FieldOf empleado_{tables_.profesor, "X_EMPLEADO"};
+    FieldOf tomaPos_{tables_.profesor, "F_TOMAPOS"};
+    FieldOf abrev_{tables_.profesor, "ABREV"};
+    FieldOf lessonDay_{tables_.soluc, "DIA"};
+    FieldOf lessonHour_{tables_.soluc, "HORA"};
+    FieldOf lessonSubject_{tables_.soluc, "ASIG"};
+    FieldOf lessonRoom_{tables_.soluc, "AULA"};
+    FieldOf lessonGroup_{tables_.soluc, "CODGRUPO"};
+    RowValues subjectCodes_{tables_.nomAsg, "MATERIA"};
+    RowValues slotCodes_{tables_.tramos, "CODDIHO"};
+    RowValues slotDays_{tables_.tramos, "DIA"};
+    RowValues roomValues_{tables_.aulas, "DEPCENTRO"};
+    RowValues groupUnits_{tables_.grupos, "UNIDAD"};
+    std::string slotKey_;
 };
 
-} // namespace
-
-void ImportarActividades(XmlDocument& doc, XmlElement section, ImportTables& tables, Report& report)
+ActivityLists ImportarActividades(ImportTables& tables, Report& report)
 {
-    ActivityWriter(doc, tables, report).writeTeachers(section);
+    return ActivityReader(tables, report).read();
+}
+
+void ActivityLists::write(XmlMarkupSink& sink) const
+{
+    constexpr std::size_t kPiece = 1 << 16;
+    std::string markup;
+    std::uint32_t employeeNumber = 1;
+    for (const Employee& employee : employees_) {
+        openListMarkup(markup, "EMPLEADO_", employeeNumber++);
+        appendValueMarkup(markup, "X_EMPLEADO", text(employee.empleado));
+        appendValueMarkup(markup, "F_TOMAPOS", text(employee.tomaPos));
+        for (std::uint32_t m = 0; m < employee.activityCount; ++m) {
+            const Activity& a = activities_[employee.firstActivity + m];
+            const std::string_view subjectCode = text(a.subjectCode);
+            openListMarkup(markup, "ACTIVIDAD_", m + 1);
+            // Escaping never makes or unmakes a leading "G".
+            appendValueMarkup(markup, "X_ACTIVIDAD",
+                              subjectCode.starts_with('G') ? subjectCode : kDefaultActivity);
+            appendValueMarkup(markup, "N_DIASEMANA", text(a.weekdayNumber));
+            appendValueMarkup(markup, "X_TRAMO", text(a.slotCode));
+            appendValueMarkup(markup, "X_DEPCENTRO", text(a.room));
+            appendValueMarkup(markup, "X_UNIDAD", text(a.unit));
+            appendValueMarkup(markup, "X_MATERIAOMC", subjectCode);
+            closeListMarkup(markup);
+            if (markup.size() >= kPiece) {
+                sink.write(markup);
+                markup.clear();
+            }
+        }
+        closeListMarkup(markup);
+    }
+    sink.write(markup);
 }
 
 } // namespace tmq

@@ -50,7 +50,7 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     ImportTables tables;
     tables.open(workingFolder);
-    ImportarActividades(doc, section, tables, report);
+    const ActivityLists lists = ImportarActividades(tables, report);
     tables.close();
 
     // Windows refuses to replace a file another program has open; say so
@@ -59,7 +59,9 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
         throw Error("No se puede guardar el resultado '" + resultPath +
                     "': otro programa tiene el archivo abierto");
     removeStaleTemporaryFiles(resultPath);
-    doc.save(resultPath);
+    // The lists go straight into the file after the section's error block,
+    // as if appended to it.
+    doc.save(resultPath, section, [&lists](XmlMarkupSink& sink) { lists.write(sink); });
 }
 
 CommandResult runImportCommand(UserInterface& ui, Session& session,
@@ -67,6 +69,8 @@ CommandResult runImportCommand(UserInterface& ui, Session& session,
 {
     CommandSteps steps;
     steps.busyBeforeLoad = true;
+    // The section is removed unread; its content is not built as nodes.
+    steps.replacedSection = "SALIDAS";
     steps.workingFolder = workingFolder;
     steps.doneMessage = kImportDoneMessage;
     steps.run = [&workingFolder, &ui](Session& s) {

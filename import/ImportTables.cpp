@@ -10,6 +10,10 @@ void ImportTables::open(const std::filesystem::path& folder)
     aulas.open(folder, "AULAT", Access::Exclusive);
     nomAsg.open(folder, "ASIGNOMT", Access::Exclusive);
     tramos.open(folder, "DIASHORAST", Access::Exclusive);
+    // Each table is read once from start to end; SOLUC is then visited
+    // teacher by teacher, which would read it again for every teacher.
+    for (DbfTable* table : {&soluc, &grupos, &profesor, &aulas, &nomAsg, &tramos})
+        table->keepInMemory();
 }
 
 void ImportTables::close() noexcept

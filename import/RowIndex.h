@@ -2,6 +2,7 @@
 
 #include "tables/DbfTable.h"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +22,8 @@ public:
     // Moves the table to the first row whose key equals `key` exactly;
     // false, and the table where it was, when no row does.
     bool moveToFirst(const std::string& key);
+    // The record number of that row, without moving the table.
+    std::optional<int> firstRow(const std::string& key);
 
 private:
     DbfTable& table_;

@@ -10,7 +10,7 @@ packages=(
   libxml2-dev
   libshp-dev
   libgtest-dev libgmock-dev
-  libbenchmark-dev
+  libxml2-utils python3-lxml
   fonts-liberation fonts-wine
   python3 python3-dbfread
   util-linux

@@ -7,6 +7,7 @@
 #include "tables/DbfValue.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
+#include "tables/RecordBuffer.h"
 #include "tables/ShapelibHooks.h"
 #include "tables/WholeNumber.h"
 
@@ -108,6 +109,8 @@ struct DbfTable::Impl {
     std::string row; // bytes of the current row, or of the row being appended
     bool appending = false;
     std::optional<std::pair<int, std::string>> filter; // field index and text
+    std::string records;                               // all records, once kept in memory
+    bool inMemory = false;
 
     [[noreturn]] void fail(const std::string& text) const
     {
@@ -150,7 +153,16 @@ struct DbfTable::Impl {
     // A field whose values can be read and assigned.
     const DbfField& usableField(std::string_view fieldName) const
     {
-        const DbfField& field = fields[static_cast<std::size_t>(indexOf(fieldName))];
+        return usableField(indexOf(fieldName));
+    }
+
+    const DbfField& usableField(int index) const
+    {
+        requireOpen();
+        if (index < 0 || index >= static_cast<int>(fields.size()))
+            fail("La tabla " + quoted(path) + " no tiene campo número " +
+                 std::to_string(index + 1));
+        const DbfField& field = fields[static_cast<std::size_t>(index)];
         if (!isSupportedField(field))
             fail("El campo '" + field.name + "' de la tabla " + quoted(path) +
                  " es de un tipo que no se puede leer (" + typeName(field.type) + ")");
@@ -171,6 +183,11 @@ struct DbfTable::Impl {
 
     void load(int record)
     {
+        if (inMemory) {
+            const auto length = static_cast<std::size_t>(recordLength);
+            row.assign(records, static_cast<std::size_t>(record) * length, length);
+            return;
+        }
         ShapelibScope scope(path);
         const char* bytes = DBFReadTuple(handle, record);
         if (bytes == nullptr || scope.failed())
@@ -234,6 +251,9 @@ struct DbfTable::Impl {
         lock.unlock();
         fields.clear();
         row.clear();
+        records.clear();
+        records.shrink_to_fit();
+        inMemory = false;
         appending = false;
         filter.reset();
         current = 0;
@@ -374,6 +394,24 @@ void DbfTable::open(const std::filesystem::path& folder, std::string_view tableN
     impl_->openFile(*file, access);
 }
 
+void DbfTable::keepInMemory()
+{
+    impl_->requireOpen();
+    if (impl_->inMemory)
+        return;
+    const int count = impl_->recordCount();
+    const auto length = static_cast<std::size_t>(impl_->recordLength);
+    std::string records;
+    records.reserve(static_cast<std::size_t>(count) * length);
+    for (int record = 0; record < count; ++record) {
+        impl_->load(record);
+        records += impl_->row;
+    }
+    impl_->records = std::move(records);
+    impl_->inMemory = true;
+    impl_->seekVisible(0);
+}
+
 void DbfTable::close()
 {
     if (impl_->handle != nullptr)
@@ -455,6 +493,30 @@ void DbfTable::post()
     impl_->current = record;
 }
 
+void DbfTable::appendRecords(const RecordBuffer& records)
+{
+    impl_->requireOpen();
+    if (!impl_->writable)
+        impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) +
+                    ": está abierta solo para lectura");
+    if (records.recordLength() != static_cast<std::size_t>(impl_->recordLength))
+        impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) +
+                    ": los registros no tienen sus campos");
+    impl_->appending = false;
+    ShapelibScope scope(impl_->path);
+    const char* record = records.bytes().data();
+    for (std::size_t i = 0; i < records.count(); ++i, record += records.recordLength()) {
+        const int number = impl_->recordCount();
+        // shapelib copies the record and does not change it.
+        if (!DBFWriteTuple(impl_->handle, number, const_cast<char*>(record)) || scope.failed())
+            impl_->fail("No se puede escribir en la tabla " + quoted(impl_->path) + ": " +
+                        scope.reason());
+        impl_->current = number;
+    }
+    if (records.count() > 0)
+        impl_->row.assign(record - records.recordLength(), records.recordLength());
+}
+
 int DbfTable::fieldIndex(std::string_view fieldName) const
 {
     return impl_->indexOf(fieldName);
@@ -481,9 +543,21 @@ std::string DbfTable::asText(std::string_view fieldName) const
     return fieldText(field, impl_->rawValue(field));
 }
 
+std::string DbfTable::asText(int fieldIndex) const
+{
+    const DbfField& field = impl_->usableField(fieldIndex);
+    impl_->requireRow();
+    return fieldText(field, impl_->rawValue(field));
+}
+
 int DbfTable::asInteger(std::string_view fieldName) const
 {
-    const DbfField& field = impl_->usableField(fieldName);
+    return asInteger(impl_->indexOf(fieldName));
+}
+
+int DbfTable::asInteger(int fieldIndex) const
+{
+    const DbfField& field = impl_->usableField(fieldIndex);
     impl_->requireRow();
     const std::string_view raw = impl_->rawValue(field);
     if (const std::optional<int> value = fieldInteger(field, raw))

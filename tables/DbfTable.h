@@ -9,6 +9,8 @@
 
 namespace tmq {
 
+class RecordBuffer;
+
 // Logical field types of the tables this program creates.
 enum class FieldType {
     Text,    // 'C' of the given width
@@ -55,6 +57,10 @@ public:
     // fails while another program holds the table locked.
     void open(const std::filesystem::path& folder, std::string_view tableName,
               Access access = Access::Shared);
+    // Reads every record of the open table into memory in one pass, in
+    // record order; rows are then read from there. For a table that is only
+    // read from now on.
+    void keepInMemory();
     // Closes the table, writing what was posted. Safe on a closed table.
     void close();
     bool isOpen() const;
@@ -77,6 +83,9 @@ public:
     // the new row. A row not posted is dropped by a move, append() or close().
     void append();
     void post();
+    // Posts the records of `records`, built for this table's layout, after
+    // the last row, and stands on the last of them.
+    void appendRecords(const RecordBuffer& records);
 
     // Index of a field; a missing name throws
     // "No se encuentra el campo 'NAME'" (with the table object's name).
@@ -87,6 +96,9 @@ public:
     // Reads the current row (or the row being appended).
     // Text: trailing blanks removed, leading ones kept; numbers as decimals.
     std::string asText(std::string_view fieldName) const;
+    // The same by the field's index, which saves looking the name up.
+    std::string asText(int fieldIndex) const;
+    int asInteger(int fieldIndex) const;
     // Whole number; empty gives 0; anything else throws
     // "'%s' no es un valor entero válido".
     int asInteger(std::string_view fieldName) const;

@@ -15,8 +15,22 @@ namespace tmq {
 
 namespace {
 
-constexpr std::string_view kBlanks{" \0", 2};
 constexpr std::int64_t kCurrencyScale = 10000;
+
+// Blanks around values: spaces, and the zero bytes some programs pad with.
+// Checked one by one rather than searched for as a set, which costs a call
+// per character; every value read passes here.
+bool isPad(char c)
+{
+    return c == ' ' || c == '\0';
+}
+
+std::string_view withoutTrailingPad(std::string_view text)
+{
+    while (!text.empty() && isPad(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 bool isBinaryType(char type)
 {
@@ -29,10 +43,10 @@ bool isNumericType(char type)
 
 std::string_view trimmed(std::string_view text)
 {
-    const std::size_t start = text.find_first_not_of(kBlanks);
-    if (start == std::string_view::npos)
-        return {};
-    return text.substr(start, text.find_last_not_of(kBlanks) - start + 1);
+    text = withoutTrailingPad(text);
+    while (!text.empty() && isPad(text.front()))
+        text.remove_prefix(1);
+    return text;
 }
 
 // Binary fields are blank only when filled with spaces; zeros are the value 0.
@@ -40,7 +54,7 @@ bool isBlank(char type, std::string_view raw)
 {
     if (isBinaryType(type))
         return raw.find_first_not_of(' ') == std::string_view::npos;
-    return raw.find_first_not_of(kBlanks) == std::string_view::npos;
+    return withoutTrailingPad(raw).empty();
 }
 
 std::uint64_t readLittleEndian(std::string_view raw)
@@ -118,6 +132,27 @@ std::optional<int> wholeDouble(double value)
     return static_cast<int>(value);
 }
 
+// A whole number of up to nine digits as dBASE engines store them, blanks
+// around an optional minus sign and the digits, read without a conversion of
+// the whole text; none for anything else, which the full reading handles.
+std::optional<int> plainWholeNumber(std::string_view raw)
+{
+    constexpr std::size_t kMaxDigits = 9;
+    std::size_t at = raw.find_first_not_of(' ');
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    const bool negative = raw[at] == '-';
+    if (negative)
+        ++at;
+    const std::size_t start = at;
+    int value = 0;
+    for (; at < raw.size() && at - start < kMaxDigits && raw[at] >= '0' && raw[at] <= '9'; ++at)
+        value = value * 10 + (raw[at] - '0');
+    if (at == start || raw.find_first_not_of(' ', at) != std::string_view::npos)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 bool putLeftAligned(std::string_view value, std::span<char> raw)
 {
     const std::size_t kept = std::min(value.size(), raw.size());
@@ -180,7 +215,7 @@ std::string fieldText(const DbfField& field, std::string_view raw)
 {
     switch (field.type) {
     case 'C':
-        return std::string(raw.substr(0, raw.find_last_not_of(kBlanks) + 1));
+        return std::string(withoutTrailingPad(raw));
     case 'L':
         return logicalText(raw);
     case 'I':
@@ -195,6 +230,8 @@ std::string fieldText(const DbfField& field, std::string_view raw)
         return currencyText(binaryCurrency(raw));
     case 'N':
     case 'F':
+        if (const std::optional<int> whole = plainWholeNumber(raw))
+            return std::to_string(*whole);
         // As a dBASE engine shows a number: 1.00 is "1", 3.50 is "3.5".
         if (const std::optional<double> value = parseDecimal(raw))
             return decimalText(*value);
@@ -239,6 +276,8 @@ std::optional<int> fieldInteger(const DbfField& field, std::string_view raw)
     }
     case 'N':
     case 'F':
+        if (const std::optional<int> whole = plainWholeNumber(raw))
+            return whole;
         if (const std::optional<double> value = parseDecimal(raw))
             return wholeDouble(*value);
         return std::nullopt;

@@ -5,11 +5,14 @@
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace tmq {
 
@@ -32,18 +35,167 @@ bool isTableFile(std::string_view name)
     return name.size() >= 4 && sameNameIgnoringCase(name.substr(name.size() - 4), ".dbf");
 }
 
+// A table file seen through one window of bytes kept in memory. shapelib
+// seeks before every record it reads or writes, and a seek on a C stream
+// sends the stream's buffer to the system each time; here consecutive
+// records, and the end-of-file mark shapelib writes after each one, stay in
+// the window until it is full, the file is flushed or shapelib reads
+// elsewhere.
+class WindowedFile {
+public:
+    explicit WindowedFile(std::FILE* file) : file_(file) {}
+
+    SAOffset read(char* into, SAOffset bytes)
+    {
+        if (!covers(position_, bytes) && !(bytes < kReadSize && fill()))
+            return readDirectly(into, bytes);
+        const SAOffset available = std::min<SAOffset>(bytes, start_ + length_ - position_);
+        std::memcpy(into, window_.data() + (position_ - start_), available);
+        position_ += available;
+        return available;
+    }
+
+    SAOffset write(const char* from, SAOffset bytes)
+    {
+        const bool continues = position_ >= start_ && position_ <= start_ + length_ &&
+                               position_ - start_ + bytes <= kWindowSize;
+        if (!continues) {
+            if (!flushWindow())
+                return 0;
+            start_ = position_;
+            length_ = 0;
+            if (bytes > kWindowSize)
+                return writeDirectly(from, bytes);
+        }
+        if (window_.size() < kWindowSize)
+            window_.resize(kWindowSize);
+        std::memcpy(window_.data() + (position_ - start_), from, bytes);
+        position_ += bytes;
+        length_ = std::max(length_, position_ - start_);
+        dirty_ = true;
+        return bytes;
+    }
+
+    bool seek(SAOffset offset, int whence)
+    {
+        if (whence == SEEK_SET) {
+            position_ = offset;
+        } else if (whence == SEEK_CUR) {
+            position_ += offset;
+        } else {
+            if (!flushWindow() || std::fseek(file_, 0, SEEK_END) != 0)
+                return false;
+            position_ = static_cast<SAOffset>(std::ftell(file_)) + offset;
+        }
+        return true;
+    }
+
+    SAOffset tell() const { return position_; }
+
+    bool flush() { return flushWindow() && std::fflush(file_) == 0; }
+
+    // Closes the file; false when what was written could not all be stored.
+    bool close()
+    {
+        const bool flushed = flushWindow();
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        return flushed && closed;
+    }
+
+private:
+    static constexpr SAOffset kWindowSize = 1 << 20;
+    // Reads fill no more than a C stream's buffer would on Linux: what lies
+    // further on is read anew when it is needed, as another program may have
+    // changed it.
+    static constexpr SAOffset kReadSize = 8192;
+
+    bool covers(SAOffset at, SAOffset bytes) const
+    {
+        return at >= start_ && at + bytes <= start_ + length_;
+    }
+
+    bool flushWindow()
+    {
+        if (!dirty_)
+            return true;
+        dirty_ = false;
+        return std::fseek(file_, static_cast<long>(start_), SEEK_SET) == 0 &&
+               std::fwrite(window_.data(), 1, length_, file_) == length_;
+    }
+
+    // Loads the window from the current position; false when nothing is there.
+    bool fill()
+    {
+        if (!flushWindow() || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return false;
+        window_.resize(kWindowSize);
+        start_ = position_;
+        length_ = static_cast<SAOffset>(std::fread(window_.data(), 1, kReadSize, file_));
+        return length_ > 0;
+    }
+
+    SAOffset readDirectly(char* into, SAOffset bytes)
+    {
+        if (!flushWindow() || std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return 0;
+        const auto done = static_cast<SAOffset>(std::fread(into, 1, bytes, file_));
+        position_ += done;
+        return done;
+    }
+
+    SAOffset writeDirectly(const char* from, SAOffset bytes)
+    {
+        if (std::fseek(file_, static_cast<long>(position_), SEEK_SET) != 0)
+            return 0;
+        const auto done = static_cast<SAOffset>(std::fwrite(from, 1, bytes, file_));
+        position_ += done;
+        start_ = position_;
+        return done;
+    }
+
+    std::FILE* file_;
+    std::vector<char> window_;
+    SAOffset start_ = 0;    // file offset of the window's first byte
+    SAOffset length_ = 0;   // bytes of the window that hold the file's content
+    SAOffset position_ = 0; // where shapelib reads or writes next
+    bool dirty_ = false;    // the window holds bytes not yet written
+};
+
+WindowedFile* windowed(SAFile file)
+{
+    return reinterpret_cast<WindowedFile*>(file);
+}
+
 SAFile openFile(const char* name, const char* access)
 {
     // Other files (the code page file shapelib looks for) are opened as named;
     // their absence is no failure.
-    if (t_tableFile == nullptr || !isTableFile(name))
-        return reinterpret_cast<SAFile>(tmq::openFile(pathFromUtf8(name), access));
-    std::FILE* file = FileLock::openHeld(*t_tableFile, access);
+    std::FILE* file = nullptr;
+    if (t_tableFile == nullptr || !isTableFile(name)) {
+        file = tmq::openFile(pathFromUtf8(name), access);
+    } else {
+        file = FileLock::openHeld(*t_tableFile, access);
+        if (file == nullptr)
+            file = tmq::openFile(*t_tableFile, access);
+        if (file == nullptr)
+            t_openError = errno;
+    }
     if (file == nullptr)
-        file = tmq::openFile(*t_tableFile, access);
-    if (file == nullptr)
-        t_openError = errno;
-    return reinterpret_cast<SAFile>(file);
+        return nullptr;
+    return reinterpret_cast<SAFile>(new WindowedFile(file));
+}
+
+SAOffset readFile(void* into, SAOffset size, SAOffset count, SAFile file)
+{
+    if (size == 0)
+        return 0;
+    return windowed(file)->read(static_cast<char*>(into), size * count) / size;
+}
+
+SAOffset tellFile(SAFile file)
+{
+    return windowed(file)->tell();
 }
 
 // The first system error of a write, flush or close: the reason to give
@@ -54,51 +206,47 @@ void noteWriteError()
         t_writeError = errno != 0 ? errno : EIO;
 }
 
-SAOffset writeFile(void* data, SAOffset size, SAOffset count, SAFile file)
+SAOffset writeFile(void* from, SAOffset size, SAOffset count, SAFile file)
 {
+    if (size == 0)
+        return 0;
     errno = 0;
-    const auto written =
-        static_cast<SAOffset>(std::fwrite(data, size, count, reinterpret_cast<std::FILE*>(file)));
-    if (written < count)
+    const SAOffset done = windowed(file)->write(static_cast<const char*>(from), size * count);
+    if (done < size * count)
         noteWriteError();
-    return written;
+    return done / size;
 }
 
-// A seek flushes what stdio holds, so a full disk may show here first.
+// Moving away from the window writes it out, so a full disk may show here.
 SAOffset seekFile(SAFile file, SAOffset offset, int whence)
 {
-    static const SAHooks defaults = [] {
-        SAHooks hooks;
-        SASetupDefaultHooks(&hooks);
-        return hooks;
-    }();
     errno = 0;
-    const SAOffset result = defaults.FSeek(file, offset, whence);
-    if (result != 0)
-        noteWriteError();
-    return result;
+    if (windowed(file)->seek(offset, whence))
+        return 0;
+    noteWriteError();
+    return static_cast<SAOffset>(-1);
 }
 
 int flushFile(SAFile file)
 {
     errno = 0;
-    const int result = std::fflush(reinterpret_cast<std::FILE*>(file));
-    if (result != 0) {
-        noteWriteError();
-        note(systemReason(t_writeError));
-    }
-    return result;
+    if (windowed(file)->flush())
+        return 0;
+    noteWriteError();
+    note(systemReason(t_writeError));
+    return EOF;
 }
 
 int closeFile(SAFile file)
 {
     errno = 0;
-    const int result = std::fclose(reinterpret_cast<std::FILE*>(file));
-    if (result != 0) {
-        noteWriteError();
-        note(systemReason(t_writeError));
-    }
-    return result;
+    const bool closed = windowed(file)->close();
+    delete windowed(file);
+    if (closed)
+        return 0;
+    noteWriteError();
+    note(systemReason(t_writeError));
+    return EOF;
 }
 
 // shapelib's messages about table files, in Spanish; N stands for the first
@@ -154,8 +302,10 @@ SAHooks makeHooks()
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
     hooks.FOpen = openFile;
+    hooks.FRead = readFile;
     hooks.FWrite = writeFile;
     hooks.FSeek = seekFile;
+    hooks.FTell = tellFile;
     hooks.FFlush = flushFile;
     hooks.FClose = closeFile;
     hooks.Error = collectMessage;

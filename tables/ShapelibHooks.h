@@ -12,7 +12,9 @@ namespace tmq {
 // - every ".dbf" file shapelib opens, whatever the letter case it asks for,
 //   is `tableFile`, which keeps the exact name and the ".DBF" extension;
 // - its messages are collected instead of printed;
-// - numbers are read independently of the C library's locale.
+// - numbers are read independently of the C library's locale;
+// - a file is written through a window of memory, so that shapelib's seek
+//   and write per record do not each reach the system.
 class ShapelibScope {
 public:
     explicit ShapelibScope(const std::filesystem::path& tableFile);

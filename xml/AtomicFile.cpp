@@ -3,6 +3,8 @@
 #include "core/Error.h"
 #include "core/PlatformFiles.h"
 
+#include <memory>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -109,17 +111,6 @@ private:
     std::error_code error_;
 };
 
-} // namespace
-
-void writeFileAtomically(const std::string& path, std::string_view content)
-{
-    TemporaryFile file(path);
-    const bool done =
-        file.isOpen() && file.write(content) && file.flushAndClose() && file.moveTo(path);
-    if (!done)
-        throw Error("No se puede guardar el archivo '" + path + "': " + systemReason(file.error()));
-}
-
 #else
 
 // The process's umask, read without changing it (other threads may be
@@ -207,20 +198,75 @@ private:
     int fd_ = -1;
 };
 
+#endif
+
 } // namespace
 
-void writeFileAtomically(const std::string& path, std::string_view content)
+// The temporary file of the platform and what is still to be written to it.
+struct AtomicFileWriter::Impl {
+    explicit Impl(const std::string& path) : file(path) {}
+    TemporaryFile file;
+    std::string pending; // small pieces, gathered into large writes
+};
+
+// Small pieces are gathered into large writes; large ones go straight out.
+constexpr std::size_t kPieceSize = 1 << 20;
+constexpr std::size_t kDirectSize = 1 << 16;
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path)
+    : path_(path), impl_(std::make_unique<Impl>(path))
 {
-    TemporaryFile file(path);
-    const bool done = file.isOpen() && file.write(content) && file.setOrdinaryMode() &&
-                      file.flushAndClose() && file.moveTo(path);
-    if (!done) {
-        const int reason = errno;
-        throw Error("No se puede guardar el archivo '" + path + "': " + systemReason(reason));
+    if (!impl_->file.isOpen())
+        fail();
+}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::fail() const
+{
+#ifdef _WIN32
+    const std::string reason = systemReason(impl_->file.error());
+#else
+    const std::string reason = systemReason(errno);
+#endif
+    throw Error("No se puede guardar el archivo '" + path_ + "': " + reason);
+}
+
+void AtomicFileWriter::write(std::string_view content)
+{
+    std::string& pending = impl_->pending;
+    if (content.size() >= kDirectSize) {
+        if (!impl_->file.write(pending) || !impl_->file.write(content))
+            fail();
+        pending.clear();
+        return;
+    }
+    pending += content;
+    if (pending.size() >= kPieceSize) {
+        if (!impl_->file.write(pending))
+            fail();
+        pending.clear();
     }
 }
 
+void AtomicFileWriter::commit()
+{
+    TemporaryFile& file = impl_->file;
+    bool done = file.write(impl_->pending);
+#ifndef _WIN32
+    done = done && file.setOrdinaryMode();
 #endif
+    if (!(done && file.flushAndClose() && file.moveTo(path_)))
+        fail();
+    impl_->pending.clear();
+}
+
+void writeFileAtomically(const std::string& path, std::string_view content)
+{
+    AtomicFileWriter file(path);
+    file.write(content);
+    file.commit();
+}
 
 namespace {
 

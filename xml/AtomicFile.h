@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,27 @@ namespace tmq {
 // `path`, so that `path` holds either its old content or all of the new.
 // Throws tmq::Error naming `path` when that fails; an older file is kept.
 void writeFileAtomically(const std::string& path, std::string_view content);
+
+// The same written in pieces: the new file exists beside `path` until
+// commit() puts it in place; dropped, it is removed and `path` untouched.
+// Every failure throws the same tmq::Error naming `path`.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::string_view content);
+    void commit();
+
+private:
+    struct Impl;
+    [[noreturn]] void fail() const;
+
+    std::string path_;
+    std::unique_ptr<Impl> impl_;
+};
 
 // Deletes the temporary files that a run killed while writing `path` left
 // beside it (named like `path` followed by ".tmq-" and six characters).

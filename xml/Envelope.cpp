@@ -78,6 +78,20 @@ std::string valueAt(const std::vector<XmlElement>& values, std::size_t position)
     return position < values.size() ? readValue(values[position]) : std::string();
 }
 
+void requireXmlText(std::string_view dato, std::string_view value)
+{
+    // XML has no place for control characters but the tab and line breaks,
+    // not even as references: a result holding one could not be read back.
+    for (const char c : value) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            throw Error("No se puede escribir " + std::string(dato) +
+                        " en el documento: su valor en la tabla contiene el carácter de control "
+                        "de código " +
+                        std::to_string(code) + ", que un documento XML no admite");
+    }
+}
+
 XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 {
     XmlElement list = doc.createElement("listasal");
@@ -89,20 +103,66 @@ XmlElement appendList(XmlDocument& doc, XmlElement parent, std::string_view seq)
 void appendValue(XmlDocument& doc, XmlElement list, std::string_view dato,
                  std::string_view ansiValue)
 {
-    // XML has no place for control characters but the tab and line breaks,
-    // not even as references: a result holding one could not be read back.
-    for (const char c : ansiValue) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            throw Error("No se puede escribir " + std::string(dato) +
-                        " en el documento: su valor en la tabla contiene el carácter de control "
-                        "de código " +
-                        std::to_string(code) + ", que un documento XML no admite");
-    }
+    requireXmlText(dato, ansiValue);
     XmlElement value = doc.createElement("salida");
     value.setAttribute("dato", dato);
     value.setText(cp1252ToUtf8(ansiValue));
     doc.appendChild(list, value);
+}
+
+void openListMarkup(std::string& markup, std::string_view seqPrefix, std::uint32_t number)
+{
+    markup += "<listasal seq=\"";
+    markup += seqPrefix;
+    markup += std::to_string(number);
+    markup += "\">";
+}
+
+void closeListMarkup(std::string& markup)
+{
+    markup += "</listasal>";
+}
+
+void appendTextMarkup(std::string& markup, std::string_view ansiValue)
+{
+    // Escaped as libxml2 escapes text on save.
+    const std::size_t start = markup.size();
+    appendCp1252AsUtf8(markup, ansiValue);
+    if (markup.find_first_of("&<>\r", start) == std::string::npos)
+        return;
+    const std::string plain = markup.substr(start);
+    markup.resize(start);
+    for (const char c : plain) {
+        switch (c) {
+        case '&':
+            markup += "&amp;";
+            break;
+        case '<':
+            markup += "&lt;";
+            break;
+        case '>':
+            markup += "&gt;";
+            break;
+        case '\r':
+            markup += "&#13;";
+            break;
+        default:
+            markup += c;
+        }
+    }
+}
+
+void appendValueMarkup(std::string& markup, std::string_view dato, std::string_view textMarkup)
+{
+    markup += "<salida dato=\"";
+    markup += dato;
+    if (textMarkup.empty()) {
+        markup += "\"/>";
+        return;
+    }
+    markup += "\">";
+    markup += textMarkup;
+    markup += "</salida>";
 }
 
 } // namespace tmq

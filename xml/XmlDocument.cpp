@@ -5,12 +5,15 @@
 #include "xml/AtomicFile.h"
 #include "xml/SafeParser.h"
 
+#include <libxml/globals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlIO.h>
 #include <libxml/xpath.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 
 namespace tmq {
@@ -125,6 +128,13 @@ std::unique_ptr<XmlDocument> XmlDocument::load(const std::string& path)
     return parse(readWholeFile(path), path);
 }
 
+std::unique_ptr<XmlDocument> XmlDocument::loadWithoutSection(const std::string& path,
+                                                             std::string_view section)
+{
+    return std::unique_ptr<XmlDocument>(
+        new XmlDocument(parseDocumentSafely(readWholeFile(path), path, section)));
+}
+
 std::unique_ptr<XmlDocument> XmlDocument::parse(std::string_view content, const std::string& name)
 {
     return std::unique_ptr<XmlDocument>(new XmlDocument(parseDocumentSafely(content, name)));
@@ -235,6 +245,194 @@ std::string XmlDocument::serialize() const
 void XmlDocument::save(const std::string& path) const
 {
     writeFileAtomically(path, serialize());
+}
+
+namespace {
+
+// Where the bytes of a save go: a file or a string.
+using ByteSink = std::function<void(std::string_view)>;
+
+// Writes a document as xmlDocDumpFormatMemoryEnc writes it unformatted, in
+// pieces: the elements on the way from the root to one element are opened
+// and closed here, everything else is written by libxml2, and content from
+// outside is put after that element's children. All of it passes through one
+// libxml2 output buffer, which turns UTF-8 into the document's encoding and
+// writes characters that encoding lacks as character references.
+class PiecewiseSave : public XmlMarkupSink {
+public:
+    PiecewiseSave(xmlDocPtr doc, const std::string& encoding, ByteSink sink)
+        : doc_(doc), encoding_(encoding), sink_(std::move(sink)), oldEncoding_(doc->encoding)
+    {
+        xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(encoding.c_str());
+        if (handler == nullptr)
+            throw Error("No se puede escribir el documento en la codificación '" + encoding + "'");
+        // UTF-8 is written as it stands; its converter would only copy it.
+        utf8_ = std::string_view(handler->name) == "UTF-8";
+        if (utf8_)
+            handler = nullptr;
+        out_ = xmlOutputBufferCreateIO(&PiecewiseSave::toSink, nullptr, this, handler);
+        if (out_ == nullptr)
+            throw Error("No hay memoria suficiente para escribir el documento");
+        // libxml2 does the same while it saves: attribute values are then
+        // written as characters, not as references.
+        doc_->encoding = reinterpret_cast<const xmlChar*>(encoding_.c_str());
+    }
+    ~PiecewiseSave() override
+    {
+        doc_->encoding = oldEncoding_;
+        if (out_ != nullptr)
+            xmlOutputBufferClose(out_);
+    }
+    PiecewiseSave(const PiecewiseSave&) = delete;
+    PiecewiseSave& operator=(const PiecewiseSave&) = delete;
+
+    void write(std::string_view utf8Markup) override
+    {
+        if (utf8_ && utf8Markup.size() >= kDirectWrite) {
+            // Already the bytes of the file: what libxml2 holds goes first.
+            xmlOutputBufferFlush(out_);
+            check();
+            sink_(utf8Markup);
+            return;
+        }
+        xmlOutputBufferWrite(out_, static_cast<int>(utf8Markup.size()), utf8Markup.data());
+        check();
+    }
+
+    void writeDocument(xmlNodePtr target, const XmlContentWriter& content)
+    {
+        writeDeclaration();
+        for (xmlNodePtr child = doc_->children; child != nullptr; child = child->next) {
+            writeNode(child, target, content);
+            if (child->type != XML_XINCLUDE_START && child->type != XML_XINCLUDE_END)
+                write("\n");
+        }
+        const int result = xmlOutputBufferClose(out_);
+        out_ = nullptr;
+        check();
+        if (result < 0)
+            throw Error("No se puede escribir el documento en la codificación '" + encoding_ + "'");
+    }
+
+private:
+    static int toSink(void* context, const char* bytes, int length)
+    {
+        auto* self = static_cast<PiecewiseSave*>(context);
+        try {
+            self->sink_(std::string_view(bytes, static_cast<std::size_t>(length)));
+            return length;
+        } catch (...) {
+            self->failure_ = std::current_exception();
+            return -1;
+        }
+    }
+
+    void check() const
+    {
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+
+    void writeDeclaration()
+    {
+        std::string declaration = "<?xml version=";
+        const char* version =
+            doc_->version != nullptr ? reinterpret_cast<const char*>(doc_->version) : "1.0";
+        declaration += quoted(version) + " encoding=" + quoted(encoding_);
+        if (doc_->standalone == 0)
+            declaration += " standalone=\"no\"";
+        else if (doc_->standalone == 1)
+            declaration += " standalone=\"yes\"";
+        write(declaration + "?>\n");
+    }
+
+    // libxml2 quotes with " unless the text holds one.
+    static std::string quoted(const std::string& text)
+    {
+        const char quote = text.find('"') == std::string::npos ? '"' : '\'';
+        return quote + text + quote;
+    }
+
+    static bool leadsTo(xmlNodePtr node, xmlNodePtr target)
+    {
+        for (xmlNodePtr at = target; at != nullptr; at = at->parent)
+            if (at == node)
+                return true;
+        return false;
+    }
+
+    void writeNode(xmlNodePtr node, xmlNodePtr target, const XmlContentWriter& content)
+    {
+        if (!leadsTo(node, target)) {
+            xmlNodeDumpOutput(out_, doc_, node, 0, 0, encoding_.c_str());
+            check();
+            return;
+        }
+        const std::string element = libxmlStartAndEnd(node);
+        const std::string end = "</" + qualifiedName(node) + ">";
+        write(std::string_view(element).substr(0, element.size() - end.size()));
+        for (xmlNodePtr child = node->children; child != nullptr; child = child->next)
+            writeNode(child, target, content);
+        if (node == target)
+            content(*this);
+        write(end);
+    }
+
+    // The element without its children as libxml2 writes it, as
+    // <name attributes></name>, in UTF-8.
+    std::string libxmlStartAndEnd(xmlNodePtr node)
+    {
+        xmlOutputBufferPtr buffer = xmlAllocOutputBuffer(nullptr);
+        if (buffer == nullptr)
+            throw Error("No hay memoria suficiente para escribir el documento");
+        const xmlNodePtr children = node->children;
+        const xmlNodePtr last = node->last;
+        const int noEmptyTags = xmlSaveNoEmptyTags;
+        node->children = nullptr;
+        node->last = nullptr;
+        xmlSaveNoEmptyTags = 1;
+        xmlNodeDumpOutput(buffer, doc_, node, 0, 0, encoding_.c_str());
+        xmlSaveNoEmptyTags = noEmptyTags;
+        node->children = children;
+        node->last = last;
+        std::string markup(reinterpret_cast<const char*>(xmlOutputBufferGetContent(buffer)),
+                           xmlOutputBufferGetSize(buffer));
+        xmlOutputBufferClose(buffer);
+        return markup;
+    }
+
+    static constexpr std::size_t kDirectWrite = 4096;
+
+    xmlDocPtr doc_;
+    std::string encoding_;
+    bool utf8_ = false;
+    ByteSink sink_;
+    const xmlChar* oldEncoding_;
+    xmlOutputBufferPtr out_ = nullptr;
+    std::exception_ptr failure_;
+};
+
+} // namespace
+
+std::string XmlDocument::serialize(XmlElement element, const XmlContentWriter& content) const
+{
+    std::string result;
+    std::string encoding = declaredEncoding();
+    PiecewiseSave save(doc_, encoding.empty() ? "UTF-8" : encoding,
+                       [&result](std::string_view bytes) { result += bytes; });
+    save.writeDocument(element.raw(), content);
+    return result;
+}
+
+void XmlDocument::save(const std::string& path, XmlElement element,
+                       const XmlContentWriter& content) const
+{
+    AtomicFileWriter file(path);
+    std::string encoding = declaredEncoding();
+    PiecewiseSave save(doc_, encoding.empty() ? "UTF-8" : encoding,
+                       [&file](std::string_view bytes) { file.write(bytes); });
+    save.writeDocument(element.raw(), content);
+    file.commit();
 }
 
 } // namespace tmq

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,17 @@ private:
     _xmlNode* node_ = nullptr;
 };
 
+// Receives markup written into a document while it is saved: UTF-8 text,
+// escaped by whoever writes it; the save puts it into the document's encoding.
+class XmlMarkupSink {
+public:
+    virtual ~XmlMarkupSink() = default;
+    virtual void write(std::string_view utf8Markup) = 0;
+};
+
+// Writes content into a document being saved.
+using XmlContentWriter = std::function<void(XmlMarkupSink&)>;
+
 // An XML document: load, XPath selection, the few changes the import makes,
 // and save. Parsing is safe for hostile input: nothing is read from the
 // network or from any file but the one loaded, and a document declaring
@@ -47,6 +59,11 @@ public:
     // Loads the whole file. A missing, unreadable or malformed file throws
     // tmq::Error naming the file, with the parser's reason, line and column.
     static std::unique_ptr<XmlDocument> load(const std::string& path);
+    // Loads the file, the root's first child element named `section` kept
+    // without its content (which is still checked), for a caller that
+    // replaces that section: its content would be built only to be freed.
+    static std::unique_ptr<XmlDocument> loadWithoutSection(const std::string& path,
+                                                           std::string_view section);
     // Parses a document held in memory; `name` stands for the file in errors.
     static std::unique_ptr<XmlDocument> parse(std::string_view content, const std::string& name);
 
@@ -81,6 +98,14 @@ public:
     void save(const std::string& path) const;
     // The document as it would be saved.
     std::string serialize() const;
+
+    // Saves as save() does, with the markup of `content` written after the
+    // last child of `element`, as if it had been appended there: a large
+    // section can go straight into the file without becoming nodes. An
+    // error `content` throws ends the save; an older file is kept.
+    void save(const std::string& path, XmlElement element, const XmlContentWriter& content) const;
+    // The document as that save would write it.
+    std::string serialize(XmlElement element, const XmlContentWriter& content) const;
 
 private:
     explicit XmlDocument(_xmlDoc* doc);

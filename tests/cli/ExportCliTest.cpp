@@ -97,13 +97,13 @@ TEST_F(ExportCli, VerboseTellsTheRecordsWrittenAndWhatWasPassedOver)
     EXPECT_EQ(run.out,
               "MATERIAS: código 'mat' (Lengua) repetido: pasado por alto, vale el primero\n"
               "MATERIAS, elemento 3 ('sólo uno'): pasado por alto, tiene 1 valor y hacen falta 2\n"
+              "TRAMOS, elemento 2: sin nombre de tramo (NOMBRE o DIA); su registro se escribe, "
+              "pero la importación no podrá encontrarlo\n"
               "ASIGNOMT: 1 registro escrito\n"
               "PROFT: 0 registros escritos\n"
               "AULAT: 0 registros escritos\n"
               "GRUPOST: 0 registros escritos\n"
               "ASIGT: 0 registros escritos\n"
-              "TRAMOS, elemento 2: sin nombre de tramo (NOMBRE o DIA); su registro se escribe, "
-              "pero la importación no podrá encontrarlo\n"
               "DIASHORAST: 2 registros escritos\n"
               "Proceso finalizado\n");
     EXPECT_EQ(run.err, "");
