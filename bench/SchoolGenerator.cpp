@@ -1,6 +1,7 @@
 #include "bench/SchoolGenerator.h"
 
 #include "tables/DbfTable.h"
+#include "tables/TableLayouts.h"
 
 #include <array>
 #include <cmath>
@@ -302,13 +303,7 @@ long writeDistrictDocument(const std::filesystem::path& file, int schools,
 void writeSoluc(const std::filesystem::path& folder, int teachers, int rows, std::uint64_t seed)
 {
     DbfTable soluc;
-    soluc.create(folder, "SOLUC",
-                 {{"PROF", FieldType::Text, 4},
-                  {"ASIG", FieldType::Text, 4},
-                  {"DIA", FieldType::Integer, 0},
-                  {"HORA", FieldType::Integer, 0},
-                  {"AULA", FieldType::Text, 4},
-                  {"CODGRUPO", FieldType::Text, 4}});
+    soluc.create(folder, "SOLUC", solucLayout());
     soluc.open(folder, "SOLUC");
     Random random(seed);
     // Rows in timetable order: slot by slot, every teacher in each.

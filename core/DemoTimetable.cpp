@@ -5,6 +5,7 @@
 #include "core/PlatformFiles.h"
 #include "tables/DbfTable.h"
 #include "tables/FileNames.h"
+#include "tables/TableLayouts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,13 +66,7 @@ void writeSoluc(const std::filesystem::path& folder, const std::vector<SolucRow>
 {
     DbfTable::removeFiles(folder, "SOLUC");
     DbfTable table("SOLUC");
-    table.create(folder, "SOLUC",
-                 {{"PROF", FieldType::Text, 4},
-                  {"ASIG", FieldType::Text, 4},
-                  {"DIA", FieldType::Integer, 0},
-                  {"HORA", FieldType::Integer, 0},
-                  {"AULA", FieldType::Text, 4},
-                  {"CODGRUPO", FieldType::Text, 4}});
+    table.create(folder, "SOLUC", solucLayout());
     table.open(folder, "SOLUC");
     for (const SolucRow& row : rows) {
         table.append();

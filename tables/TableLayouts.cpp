@@ -67,4 +67,12 @@ const std::vector<FieldDef>& diashorastLayout()
     return fields;
 }
 
+const std::vector<FieldDef>& solucLayout()
+{
+    static const std::vector<FieldDef> fields{text("PROF", 4), text("ASIG", 4),
+                                              integer("DIA"),  integer("HORA"),
+                                              text("AULA", 4), text("CODGRUPO", 4)};
+    return fields;
+}
+
 } // namespace tmq

@@ -14,4 +14,7 @@ const std::vector<FieldDef>& grupostLayout();
 const std::vector<FieldDef>& asigtLayout();
 const std::vector<FieldDef>& diashorastLayout();
 
+// The timetable's SOLUC as the stand-in timetable and the benchmark write it.
+const std::vector<FieldDef>& solucLayout();
+
 } // namespace tmq

@@ -433,7 +433,7 @@ void MainWindow::execute(const Commands::Command& command)
         // The command restores the pointer itself; this only makes sure no
         // busy pointer is left over the error report.
         clearBusyPointer();
-        showError(error.what());
+        showError(userText(error));
     }
     clearBusyPointer();
 }
