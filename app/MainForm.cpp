@@ -156,21 +156,22 @@ void TMForm::createComponents()
     setTabOrder(bExportar_, bImportar_);
 }
 
-QLabel* TMForm::makeLabel(const layout::Label& spec, QWidget* parent)
+QLabel* TMForm::makeLabel(const layout::Label& entry, QWidget* parent)
 {
     // Labels paint no background, so the panel's blend shows through.
-    auto* label = new QLabel(fromUtf8(spec.text), parent);
-    label->setObjectName(fromUtf8(spec.name));
+    auto* label = new QLabel(fromUtf8(entry.text), parent);
+    label->setObjectName(fromUtf8(entry.name));
     label->setTextFormat(Qt::PlainText);
-    label->setGeometry(toRect(spec.geometry));
+    label->setGeometry(toRect(entry.geometry));
     return label;
 }
 
-QPushButton* TMForm::makeButton(const layout::Button& spec, const QPixmap& picture, QWidget* parent)
+QPushButton* TMForm::makeButton(const layout::Button& entry, const QPixmap& picture,
+                                QWidget* parent)
 {
-    auto* button = new QPushButton(fromUtf8(spec.caption), parent);
-    button->setObjectName(fromUtf8(spec.name));
-    button->setGeometry(toRect(spec.geometry));
+    auto* button = new QPushButton(fromUtf8(entry.caption), parent);
+    button->setObjectName(fromUtf8(entry.name));
+    button->setGeometry(toRect(entry.geometry));
     button->setIcon(buttonIcon(picture));
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
     // Auto-default buttons react to Enter and are drawn as the default

@@ -62,8 +62,8 @@ protected:
 private:
     void createComponents();
     void setUpFileDialog();
-    QPushButton* makeButton(const layout::Button& spec, const QPixmap& picture, QWidget* parent);
-    QLabel* makeLabel(const layout::Label& spec, QWidget* parent);
+    QPushButton* makeButton(const layout::Button& entry, const QPixmap& picture, QWidget* parent);
+    QLabel* makeLabel(const layout::Label& entry, QWidget* parent);
     void execute(const Commands::Command& command);
     void showError(const std::string& message);
     void deliver(MessageKind kind, const QString& text);

@@ -15,16 +15,16 @@ std::string sessionsText(double hours)
     return std::string(static_cast<std::size_t>(n < 1 ? 1 : n), '1');
 }
 
-CatalogueSpec ExportarAsignaturas(StepRecords& step)
+CatalogueReading ExportarAsignaturas(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec;
-    spec.seq = "ASIGNATURAS";
-    spec.positions = 8;
-    spec.onItem = [&step, &r, casig = r.field("CASIG"), cgrup = r.field("CGRUP"),
-                   caula = r.field("CAULA"), turno = r.field("TURNO"), nivel = r.field("NIVEL"),
-                   curso = r.field("CURSO"), grupo = r.field("GRUPO"), horas = r.field("HORAS"),
-                   sesiones = r.field("SESIONES")](const ItemValues& v) {
+    CatalogueReading reading;
+    reading.seq = "ASIGNATURAS";
+    reading.positions = 8;
+    reading.onItem = [&step, &r, casig = r.field("CASIG"), cgrup = r.field("CGRUP"),
+                      caula = r.field("CAULA"), turno = r.field("TURNO"), nivel = r.field("NIVEL"),
+                      curso = r.field("CURSO"), grupo = r.field("GRUPO"), horas = r.field("HORAS"),
+                      sesiones = r.field("SESIONES")](const ItemValues& v) {
         // The export ends at a faulty item: nothing after it is written.
         if (step.failure || tooFewValues(step, "ASIGNATURAS", v))
             return;
@@ -52,7 +52,7 @@ CatalogueSpec ExportarAsignaturas(StepRecords& step)
             r.setFloat(horas, 1.0);
         r.setText(sesiones, sessionsText(r.asFloat(horas)));
     };
-    return spec;
+    return reading;
 }
 
 } // namespace tmq

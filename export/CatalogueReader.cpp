@@ -31,7 +31,7 @@ void ItemValues::clear()
     count_ = 0;
 }
 
-CatalogueReader::CatalogueReader(std::vector<CatalogueSpec> catalogues)
+CatalogueReader::CatalogueReader(std::vector<CatalogueReading> catalogues)
     : catalogues_(std::move(catalogues))
 {
 }
@@ -54,7 +54,7 @@ void CatalogueReader::startElement(std::string_view localName, bool plain,
     case Section:
         if (localName == "listasal") {
             const std::optional<std::string_view> seq = attributes.find("seq");
-            for (const CatalogueSpec& catalogue : catalogues_) {
+            for (const CatalogueReading& catalogue : catalogues_) {
                 if (seq && *seq == catalogue.seq) {
                     catalogue_ = &catalogue;
                     matched_ = Catalogue;

@@ -38,7 +38,7 @@ private:
 };
 
 // How the values of a catalogue's items are picked and where its items go.
-struct CatalogueSpec {
+struct CatalogueReading {
     std::string seq; // the catalogue's name, exactly
     // Picked by position: the first `positions` value elements, slot k for
     // position k. Picked by name (when `positions` is 0): the element whose
@@ -56,7 +56,7 @@ struct CatalogueSpec {
 // no namespace) match. Nothing else of the document is kept.
 class CatalogueReader : public XmlStreamHandler {
 public:
-    explicit CatalogueReader(std::vector<CatalogueSpec> catalogues);
+    explicit CatalogueReader(std::vector<CatalogueReading> catalogues);
 
     void startElement(std::string_view localName, bool plain,
                       const XmlAttributes& attributes) override;
@@ -68,10 +68,10 @@ private:
     // matched by the open elements; depth_ counts all open elements.
     enum Level { None, Root, Section, Catalogue, Item, Value };
 
-    std::vector<CatalogueSpec> catalogues_;
+    std::vector<CatalogueReading> catalogues_;
     std::size_t depth_ = 0;
     std::size_t matched_ = None;
-    const CatalogueSpec* catalogue_ = nullptr;
+    const CatalogueReading* catalogue_ = nullptr;
     ItemValues item_;
     std::size_t valueSlot_ = 0;
     bool keepingValue_ = false;

@@ -9,25 +9,26 @@ namespace tmq {
 
 namespace {
 
-CatalogueSpec positional(std::string seq, std::size_t positions)
+CatalogueReading positional(std::string seq, std::size_t positions)
 {
-    CatalogueSpec spec;
-    spec.seq = std::move(seq);
-    spec.positions = positions;
-    return spec;
+    CatalogueReading reading;
+    reading.seq = std::move(seq);
+    reading.positions = positions;
+    return reading;
 }
 
 } // namespace
 
-CatalogueSpec ExportarMaterias(StepRecords& step)
+CatalogueReading ExportarMaterias(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec = positional("MATERIAS", 4);
+    CatalogueReading reading = positional("MATERIAS", 4);
     // Codes already written, folded to small letters; the full code counts,
     // not what is left of it after the cut to the width of COD.
     auto writtenCodes = std::make_shared<std::unordered_set<std::string>>();
-    spec.onItem = [&step, &r, writtenCodes, cod = r.field("COD"), codLargo = r.field("CODLARGO"),
-                   nombre = r.field("NOMBRE"), materia = r.field("MATERIA")](const ItemValues& v) {
+    reading.onItem = [&step, &r, writtenCodes, cod = r.field("COD"), codLargo = r.field("CODLARGO"),
+                      nombre = r.field("NOMBRE"),
+                      materia = r.field("MATERIA")](const ItemValues& v) {
         if (tooFewValues(step, "MATERIAS", v))
             return;
         if (!writtenCodes->insert(foldCaseCp1252(v.at(1))).second) {
@@ -43,16 +44,16 @@ CatalogueSpec ExportarMaterias(StepRecords& step)
         r.setText(nombre, v.at(3));
         r.setText(materia, v.at(0));
     };
-    return spec;
+    return reading;
 }
 
-CatalogueSpec ExportarProfesores(StepRecords& step)
+CatalogueReading ExportarProfesores(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec = positional("PROFESORES", 4);
-    spec.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
-                   empleado = r.field("X_EMPLEADO"),
-                   tomaPos = r.field("F_TOMAPOS")](const ItemValues& v) {
+    CatalogueReading reading = positional("PROFESORES", 4);
+    reading.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
+                      empleado = r.field("X_EMPLEADO"),
+                      tomaPos = r.field("F_TOMAPOS")](const ItemValues& v) {
         if (tooFewValues(step, "PROFESORES", v))
             return;
         r.append();
@@ -61,16 +62,16 @@ CatalogueSpec ExportarProfesores(StepRecords& step)
         r.setText(empleado, v.at(0));
         r.setText(tomaPos, v.at(1));
     };
-    return spec;
+    return reading;
 }
 
-CatalogueSpec ExportarAulas(StepRecords& step)
+CatalogueReading ExportarAulas(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec = positional("AULAS", 4);
-    spec.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
-                   edificio = r.field("EDIFICIO"),
-                   depCentro = r.field("DEPCENTRO")](const ItemValues& v) {
+    CatalogueReading reading = positional("AULAS", 4);
+    reading.onItem = [&step, &r, abrev = r.field("ABREV"), nombre = r.field("NOMBRE"),
+                      edificio = r.field("EDIFICIO"),
+                      depCentro = r.field("DEPCENTRO")](const ItemValues& v) {
         if (tooFewValues(step, "AULAS", v))
             return;
         r.append();
@@ -79,16 +80,16 @@ CatalogueSpec ExportarAulas(StepRecords& step)
         r.setText(edificio, v.at(3));
         r.setText(depCentro, v.at(0));
     };
-    return spec;
+    return reading;
 }
 
-CatalogueSpec ExportarGrupos(StepRecords& step)
+CatalogueReading ExportarGrupos(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec = positional("GRUPOS", 6);
-    spec.onItem = [&step, &r, abrev = r.field("ABREV"), turno = r.field("TURNO"),
-                   nivel = r.field("NIVEL"), curso = r.field("CURSO"), grupo = r.field("GRUPO"),
-                   unidad = r.field("UNIDAD")](const ItemValues& v) {
+    CatalogueReading reading = positional("GRUPOS", 6);
+    reading.onItem = [&step, &r, abrev = r.field("ABREV"), turno = r.field("TURNO"),
+                      nivel = r.field("NIVEL"), curso = r.field("CURSO"), grupo = r.field("GRUPO"),
+                      unidad = r.field("UNIDAD")](const ItemValues& v) {
         if (tooFewValues(step, "GRUPOS", v))
             return;
         r.append();
@@ -99,7 +100,7 @@ CatalogueSpec ExportarGrupos(StepRecords& step)
         r.setText(grupo, v.at(5));
         r.setText(unidad, v.at(0));
     };
-    return spec;
+    return reading;
 }
 
 } // namespace tmq

@@ -18,7 +18,7 @@ namespace {
 struct StepDefinition {
     const char* table;
     const std::vector<FieldDef>& (*layout)();
-    CatalogueSpec (*catalogue)(StepRecords&);
+    CatalogueReading (*catalogue)(StepRecords&);
 };
 
 // The six steps in the order their tables are written.
@@ -36,7 +36,7 @@ class ExportRun {
 public:
     explicit ExportRun(Report& report)
     {
-        std::vector<CatalogueSpec> catalogues;
+        std::vector<CatalogueReading> catalogues;
         for (const StepDefinition& step : kSteps) {
             steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), report));
             catalogues.push_back(step.catalogue(*steps_.back()));

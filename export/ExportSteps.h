@@ -33,17 +33,17 @@ bool tooFewValues(StepRecords& step, std::string_view seq, const ItemValues& v);
 // for every accepted item, in document order.
 
 // MATERIAS into ASIGNOMT; a subject code seen before, in any letter case, is skipped.
-CatalogueSpec ExportarMaterias(StepRecords& step);
+CatalogueReading ExportarMaterias(StepRecords& step);
 // PROFESORES into PROFT.
-CatalogueSpec ExportarProfesores(StepRecords& step);
+CatalogueReading ExportarProfesores(StepRecords& step);
 // AULAS into AULAT; an empty abbreviation takes the room's DEPCENTRO value.
-CatalogueSpec ExportarAulas(StepRecords& step);
+CatalogueReading ExportarAulas(StepRecords& step);
 // GRUPOS into GRUPOST; an empty level becomes "NIV".
-CatalogueSpec ExportarGrupos(StepRecords& step);
+CatalogueReading ExportarGrupos(StepRecords& step);
 // ASIGNATURAS into ASIGT, with HORAS and SESIONES computed from the minutes.
-CatalogueSpec ExportarAsignaturas(StepRecords& step);
+CatalogueReading ExportarAsignaturas(StepRecords& step);
 // TRAMOS into DIASHORAST, values picked by their "dato" names.
-CatalogueSpec ExportarTramos(StepRecords& step);
+CatalogueReading ExportarTramos(StepRecords& step);
 
 // Positional steps pass over items with fewer value elements than this.
 inline constexpr std::size_t kLeastValueCount = 2;

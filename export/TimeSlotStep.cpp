@@ -23,17 +23,17 @@ std::string weekdayNumber(std::string_view slotName)
 
 } // namespace
 
-CatalogueSpec ExportarTramos(StepRecords& step)
+CatalogueReading ExportarTramos(StepRecords& step)
 {
     RecordBuffer& r = step.records;
-    CatalogueSpec spec;
-    spec.seq = "TRAMOS";
-    spec.names = {{"CODIGO_QUELMAR", Code}, {"NOMBRE", Name}, {"DIA", Name},
-                  {"INICIO", Start},        {"FIN", End},     {"NINUTOS", Minutes}};
-    spec.onItem = [&step, &r, diho = r.field("DIHO"), dia = r.field("DIA"), hora = r.field("HORA"),
-                   codDiho = r.field("CODDIHO"), desde = r.field("HORADESDE"),
-                   hasta = r.field("HORAHASTA"),
-                   minutos = r.field("MINUTOS")](const ItemValues& v) {
+    CatalogueReading reading;
+    reading.seq = "TRAMOS";
+    reading.names = {{"CODIGO_QUELMAR", Code}, {"NOMBRE", Name}, {"DIA", Name},
+                     {"INICIO", Start},        {"FIN", End},     {"NINUTOS", Minutes}};
+    reading.onItem = [&step, &r, diho = r.field("DIHO"), dia = r.field("DIA"),
+                      hora = r.field("HORA"), codDiho = r.field("CODDIHO"),
+                      desde = r.field("HORADESDE"), hasta = r.field("HORAHASTA"),
+                      minutos = r.field("MINUTOS")](const ItemValues& v) {
         // Every item gives a record, one without value elements included.
         const std::string_view name = v.at(Name);
         ++step.items;
@@ -50,7 +50,7 @@ CatalogueSpec ExportarTramos(StepRecords& step)
         r.setText(hasta, v.at(End));
         r.setText(minutos, v.at(Minutes));
     };
-    return spec;
+    return reading;
 }
 
 } // namespace tmq

@@ -221,14 +221,14 @@ BOOL MainWindow::onCreate(HWND window, LPCREATESTRUCT /*create*/)
 }
 
 HWND MainWindow::createButton(HWND parent, int id, const layout::Panel& panel,
-                              const layout::Button& spec)
+                              const layout::Button& entry)
 {
     // The layout places buttons on their panel; the panels are not windows.
-    const std::wstring text = toWide(spec.caption);
+    const std::wstring text = toWide(entry.caption);
     const HWND button = CreateWindowExW(
         0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
-        panel.geometry.left + spec.geometry.left, panel.geometry.top + spec.geometry.top,
-        spec.geometry.width, spec.geometry.height, parent,
+        panel.geometry.left + entry.geometry.left, panel.geometry.top + entry.geometry.top,
+        entry.geometry.width, entry.geometry.height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     if (button != nullptr)

@@ -45,7 +45,7 @@ private:
     BOOL onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMessage);
     LRESULT onGetDefaultId(HWND window);
 
-    HWND createButton(HWND parent, int id, const layout::Panel& panel, const layout::Button& spec);
+    HWND createButton(HWND parent, int id, const layout::Panel& panel, const layout::Button& entry);
     void paintClientArea(HDC dc, const RECT& client);
     void BExportarClick();
     void BImportarClick();
