@@ -1,6 +1,6 @@
 #include "app/Fonts.h"
 
-#include "core/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QFile>
 #include <QFontDatabase>

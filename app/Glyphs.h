@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QIcon>
 #include <QPixmap>

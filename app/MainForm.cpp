@@ -3,10 +3,10 @@
 #include "app/Fonts.h"
 #include "app/Glyphs.h"
 #include "app/GradientPanel.h"
-#include "core/AppTitle.h"
-#include "core/Error.h"
-#include "core/WindowLayout.h"
-#include "core/WorkingFolder.h"
+#include "base/Error.h"
+#include "frame/WorkingFolder.h"
+#include "window/AppTitle.h"
+#include "window/WindowLayout.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/CommandFrame.h"
-#include "core/Session.h"
-#include "core/UserInterface.h"
-#include "core/WindowLayout.h"
+#include "frame/CommandFrame.h"
+#include "frame/Session.h"
+#include "frame/UserInterface.h"
+#include "window/WindowLayout.h"
 
 #include <QString>
 #include <QWidget>

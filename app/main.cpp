@@ -1,6 +1,6 @@
 #include "app/MainForm.h"
-#include "core/WorkingFolder.h"
 #include "export/ExportCommand.h"
+#include "frame/WorkingFolder.h"
 #include "import/ImportCommand.h"
 
 #include <QApplication>

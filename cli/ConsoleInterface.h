@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/Console.h"
-#include "core/UserInterface.h"
+#include "frame/UserInterface.h"
 
 #include <optional>
 #include <string>

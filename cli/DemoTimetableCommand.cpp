@@ -1,6 +1,6 @@
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
-#include "core/DemoTimetable.h"
+#include "demo/DemoTimetable.h"
 
 namespace tmq::cli {
 

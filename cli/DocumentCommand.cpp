@@ -1,7 +1,7 @@
 #include "cli/DocumentCommand.h"
+#include "base/PlatformFiles.h"
 #include "cli/Console.h"
 #include "cli/ConsoleInterface.h"
-#include "core/PlatformFiles.h"
 
 namespace tmq::cli {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CliCommand.h"
-#include "core/CommandFrame.h"
+#include "frame/CommandFrame.h"
 
 namespace tmq::cli {
 

@@ -1,10 +1,10 @@
 // transmirtavquelmar-cli: the export and import commands without the window,
 // and a stand-in timetable to try them with.
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
-#include "core/WorkingFolder.h"
+#include "frame/WorkingFolder.h"
 
 #include <optional>
 #include <sstream>

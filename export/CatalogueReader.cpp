@@ -1,6 +1,6 @@
 #include "export/CatalogueReader.h"
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 
 namespace tmq {
 

@@ -1,5 +1,5 @@
-#include "core/CaseFold.h"
-#include "core/Cp1252.h"
+#include "base/CaseFold.h"
+#include "base/Cp1252.h"
 #include "export/ExportSteps.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "export/ExportCommand.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "export/ExportSteps.h"
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/CommandFrame.h"
-#include "core/Report.h"
+#include "frame/CommandFrame.h"
+#include "frame/Report.h"
 
 #include <filesystem>
 #include <functional>

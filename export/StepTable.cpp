@@ -1,9 +1,9 @@
 #include "export/StepTable.h"
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
 #include "tables/TableReplacement.h"

@@ -1,6 +1,6 @@
 #include "import/ActivityLists.h"
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 #include "import/RowIndex.h"
 #include "xml/Envelope.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Report.h"
+#include "frame/Report.h"
 #include "import/ImportTables.h"
 #include "xml/XmlDocument.h"
 

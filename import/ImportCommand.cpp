@@ -1,8 +1,8 @@
 #include "import/ImportCommand.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
-#include "core/WorkingFolder.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
+#include "frame/WorkingFolder.h"
 #include "import/ActivityLists.h"
 #include "import/ImportTables.h"
 #include "tables/FileLock.h"

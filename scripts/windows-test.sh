@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: the core's test programs cross-built and run,
+# The Windows build under Wine: each library's test programs cross-built and run,
 # then the command line on the sample cycle (export, a timetable stand-in,
 # import) with accented names, its tables compared byte for byte and its
 # result element by element with the Linux build's, and its sharing with a
@@ -13,7 +13,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 linux="$(cd "${1:-$root/build}" && pwd)"
 build="${WINDOWS_DIR:-$root/build-windows}"
 jobs="${JOBS:-2}"
-suites=(core_tests tables_tests xml_tests export_tests import_tests)
+suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests import_tests demo_tests)
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \

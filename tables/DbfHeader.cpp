@@ -1,7 +1,7 @@
 #include "tables/DbfHeader.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 
 #include <array>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #include "tables/DbfTable.h"
 
-#include "core/Cp1252.h"
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Cp1252.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "tables/DbfHeader.h"
 #include "tables/DbfValue.h"
 #include "tables/FileLock.h"

@@ -1,7 +1,7 @@
 #include "tables/FileLock.h"
 
 #ifdef _WIN32
-#include "core/Error.h"
+#include "base/Error.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,6 +1,6 @@
 #include "tables/FileNames.h"
 
-#include "core/PlatformFiles.h"
+#include "base/PlatformFiles.h"
 
 #include <algorithm>
 #include <system_error>

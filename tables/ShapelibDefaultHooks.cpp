@@ -4,7 +4,7 @@
 // ShapelibScope's hooks, which start from these.
 #ifdef TMQ_SHAPELIB_DEFAULT_HOOKS
 
-#include "core/PlatformFiles.h"
+#include "base/PlatformFiles.h"
 
 #include <shapefil.h>
 

@@ -1,7 +1,7 @@
 #include "tables/ShapelibHooks.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
 

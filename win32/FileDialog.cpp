@@ -1,7 +1,7 @@
 #include "win32/FileDialog.h"
 
-#include "core/WindowLayout.h"
 #include "win32/Text.h"
+#include "window/WindowLayout.h"
 
 #include <commdlg.h>
 

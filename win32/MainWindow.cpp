@@ -1,14 +1,14 @@
 #include "win32/MainWindow.h"
 
-#include "core/AppTitle.h"
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
-#include "core/WindowLayout.h"
-#include "core/WorkingFolder.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
+#include "frame/WorkingFolder.h"
 #include "win32/FileDialog.h"
 #include "win32/Glyphs.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Text.h"
+#include "window/AppTitle.h"
+#include "window/WindowLayout.h"
 
 #include <windowsx.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/CommandFrame.h"
-#include "core/Session.h"
-#include "core/UserInterface.h"
-#include "core/WindowLayout.h"
+#include "frame/CommandFrame.h"
+#include "frame/Session.h"
+#include "frame/UserInterface.h"
 #include "win32/Handles.h"
 #include "win32/Win.h"
+#include "window/WindowLayout.h"
 
 #include <filesystem>
 #include <optional>

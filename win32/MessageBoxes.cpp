@@ -1,8 +1,8 @@
 #include "win32/MessageBoxes.h"
 
-#include "core/WindowLayout.h"
 #include "win32/Handles.h"
 #include "win32/Text.h"
+#include "window/WindowLayout.h"
 
 namespace tmq::win32 {
 

@@ -1,6 +1,6 @@
-#include "core/CommandFrame.h"
-#include "core/WorkingFolder.h"
 #include "export/ExportCommand.h"
+#include "frame/CommandFrame.h"
+#include "frame/WorkingFolder.h"
 #include "import/ImportCommand.h"
 #include "win32/MainWindow.h"
 #include "win32/Win.h"

@@ -1,6 +1,6 @@
 #include "xml/Cp1252Encoding.h"
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <libxml/encoding.h>
 

@@ -1,7 +1,7 @@
 #include "xml/Envelope.h"
 
-#include "core/Cp1252.h"
-#include "core/Error.h"
+#include "base/Cp1252.h"
+#include "base/Error.h"
 
 #include <libxml/tree.h>
 

@@ -1,7 +1,7 @@
 #include "xml/SafeParser.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "xml/Cp1252Encoding.h"
 #include "xml/XmlStream.h"
 

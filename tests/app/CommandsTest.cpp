@@ -1,8 +1,8 @@
 #include "FormFixture.h"
 
-#include "core/AppTitle.h"
-#include "core/CommandFrame.h"
-#include "core/Error.h"
+#include "base/Error.h"
+#include "frame/CommandFrame.h"
+#include "window/AppTitle.h"
 
 #include <QPushButton>
 

@@ -1,6 +1,6 @@
 // Assignments: field positions, HORAS and SESIONES from the minutes, and what
 // a minutes text that is no whole number leaves behind.
-#include "core/Error.h"
+#include "base/Error.h"
 #include "export/ExportFixture.h"
 
 #include <gmock/gmock.h>

@@ -1,6 +1,6 @@
 // Where the export finds catalogues, items and values in a document, how it
 // reads each value, and what the written files look like on disk.
-#include "core/Error.h"
+#include "base/Error.h"
 #include "export/ExportFixture.h"
 
 #include <gmock/gmock.h>

@@ -1,7 +1,7 @@
 // The export command as the window runs it: file choice, messages, the busy
 // pointer, and what is left in the working folder on success and on failure.
-#include "core/Error.h"
-#include "core/FolderLock.h"
+#include "base/Error.h"
+#include "base/FolderLock.h"
 #include "export/ExportFixture.h"
 #include "tables/TableReplacement.h"
 

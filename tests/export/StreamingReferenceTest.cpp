@@ -3,8 +3,8 @@
 // that export and through the plain reading the rules describe (the whole
 // tree, XPath selections, one field at a time through the table engine),
 // and the table files must agree byte for byte.
-#include "core/CaseFold.h"
-#include "core/Error.h"
+#include "base/CaseFold.h"
+#include "base/Error.h"
 #include "export/ExportCommand.h"
 #include "export/ExportFixture.h"
 #include "export/Sessions.h"

@@ -5,7 +5,7 @@
 #include "fuzz/FuzzFolder.h"
 #include "xml/XmlDocument.h"
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "tables/DbfHeader.h"
 
 #include <cstddef>

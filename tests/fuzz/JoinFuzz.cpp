@@ -1,7 +1,7 @@
 // The import's join over fuzzed tables: the input holds the six tables one
 // after another, each ended by a separator line, in the order SOLUC, GRUPOST,
 // PROFT, AULAT, ASIGNOMT, DIASHORAST; a table the input lacks is absent.
-#include "core/Error.h"
+#include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
 #include "import/ImportCommand.h"
 #include "xml/XmlDocument.h"

@@ -1,6 +1,6 @@
 // Reads any bytes as the timetable table SOLUC, the way the import does:
 // opened for exclusive use, grouped by teacher, every lesson's fields read.
-#include "core/Error.h"
+#include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
 #include "import/RowIndex.h"
 #include "tables/DbfTable.h"

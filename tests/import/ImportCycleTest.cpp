@@ -3,7 +3,7 @@
 // document built here from the sample's own catalogues and the stand-in's
 // lessons.
 
-#include "core/DemoTimetable.h"
+#include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"
 

@@ -5,9 +5,9 @@
 // not with the program's document service), the expected output section
 // assembled list by list, and a working folder with hand-made tables.
 
-#include "core/Cp1252.h"
-#include "core/Session.h"
-#include "core/UserInterface.h"
+#include "base/Cp1252.h"
+#include "frame/Session.h"
+#include "frame/UserInterface.h"
 #include "import/ImportCommand.h"
 #include "support/SolucTables.h"
 #include "support/TestSupport.h"

@@ -1,7 +1,7 @@
 // Where the import puts the teachers' lists in the document, what it keeps of
 // the rest, and the result file it writes beside the chosen one.
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "import/ImportHarness.h"
 
 #include <gmock/gmock.h>

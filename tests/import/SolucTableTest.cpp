@@ -2,7 +2,7 @@
 // program writes, faulty SOLUC tables, and tables missing or held by another
 // program. A failed import writes nothing and leaves no table locked.
 
-#include "core/Error.h"
+#include "base/Error.h"
 #include "import/ImportHarness.h"
 
 #include <gmock/gmock.h>

@@ -3,7 +3,7 @@
 // A byte-level writer for hand-made SOLUC tables in the shapes the timetable
 // program may write them, including those the engine cannot create.
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 #include "support/TestSupport.h"
 
 #include <cstdint>

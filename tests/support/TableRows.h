@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 #include "tables/DbfTable.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "tables/WholeNumber.h"
-#include "core/Error.h"
+#include "base/Error.h"
 
 #include <gtest/gtest.h>
 

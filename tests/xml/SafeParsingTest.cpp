@@ -1,4 +1,4 @@
-#include "core/Error.h"
+#include "base/Error.h"
 #include "support/TestSupport.h"
 #include "xml/XmlDocument.h"
 

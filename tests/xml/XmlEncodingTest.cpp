@@ -1,4 +1,4 @@
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 #include "support/TestSupport.h"
 #include "xml/Envelope.h"
 #include "xml/XmlDocument.h"

@@ -1,5 +1,5 @@
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "support/TestSupport.h"
 #include "xml/XmlDocument.h"
 

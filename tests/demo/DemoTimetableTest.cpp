@@ -2,8 +2,8 @@
 // to SOLUC is a timetable the import can take: every session once, no teacher,
 // group or room twice in a slot, and every session without a place reported.
 
-#include "core/DemoTimetable.h"
-#include "core/Error.h"
+#include "demo/DemoTimetable.h"
+#include "base/Error.h"
 #include "export/ExportCommand.h"
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"

@@ -1,8 +1,8 @@
-#include "core/DemoTimetable.h"
+#include "demo/DemoTimetable.h"
 
-#include "core/Cp1252.h"
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Cp1252.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 #include "tables/DbfTable.h"
 #include "tables/FileNames.h"
 #include "tables/TableLayouts.h"

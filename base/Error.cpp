@@ -1,6 +1,6 @@
-#include "core/Error.h"
+#include "base/Error.h"
 
-#include "core/PlatformFiles.h"
+#include "base/PlatformFiles.h"
 
 #include <cerrno>
 #include <filesystem>

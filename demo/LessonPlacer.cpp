@@ -1,4 +1,4 @@
-#include "core/LessonPlacer.h"
+#include "demo/LessonPlacer.h"
 
 #include <algorithm>
 #include <map>

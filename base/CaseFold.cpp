@@ -1,4 +1,4 @@
-#include "core/CaseFold.h"
+#include "base/CaseFold.h"
 
 namespace tmq {
 

@@ -1,4 +1,4 @@
-#include "core/WorkingFolder.h"
+#include "frame/WorkingFolder.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
-#include "core/FolderLock.h"
+#include "base/FolderLock.h"
 
-#include "core/Error.h"
-#include "core/PlatformFiles.h"
+#include "base/Error.h"
+#include "base/PlatformFiles.h"
 
 #ifdef _WIN32
 #include <windows.h>

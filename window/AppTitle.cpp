@@ -1,7 +1,7 @@
-#include "core/AppTitle.h"
+#include "window/AppTitle.h"
 
-#include "core/CaseFold.h"
-#include "core/Cp1252.h"
+#include "base/CaseFold.h"
+#include "base/Cp1252.h"
 
 namespace tmq {
 

@@ -1,7 +1,7 @@
-#include "core/CommandFrame.h"
+#include "frame/CommandFrame.h"
 
-#include "core/FolderLock.h"
-#include "core/PlatformFiles.h"
+#include "base/FolderLock.h"
+#include "base/PlatformFiles.h"
 #include "tables/TableReplacement.h"
 #include "xml/XmlDocument.h"
 

@@ -1,4 +1,4 @@
-#include "core/PlatformFiles.h"
+#include "base/PlatformFiles.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/LessonPlacer.h"
+#include "demo/LessonPlacer.h"
 
 #include <filesystem>
 #include <optional>

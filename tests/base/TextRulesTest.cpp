@@ -1,8 +1,8 @@
-#include "core/AppTitle.h"
-#include "core/CaseFold.h"
-#include "core/Error.h"
-#include "core/WorkingFolder.h"
+#include "base/CaseFold.h"
+#include "base/Error.h"
 #include "export/Sessions.h"
+#include "frame/WorkingFolder.h"
+#include "window/AppTitle.h"
 
 #include <gtest/gtest.h>
 

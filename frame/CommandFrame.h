@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Session.h"
-#include "core/UserInterface.h"
+#include "frame/Session.h"
+#include "frame/UserInterface.h"
 
 #include <filesystem>
 #include <functional>

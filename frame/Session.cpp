@@ -1,4 +1,4 @@
-#include "core/Session.h"
+#include "frame/Session.h"
 
 #include "xml/XmlDocument.h"
 

@@ -1,4 +1,4 @@
-#include "core/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
-#include "core/CommandFrame.h"
-#include "core/Error.h"
+#include "frame/CommandFrame.h"
+#include "base/Error.h"
 #include "support/TestSupport.h"
 #include "xml/XmlDocument.h"
 
