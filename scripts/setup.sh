@@ -30,6 +30,10 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 fi
+# scripts/layers-graph.sh draws the layers with Graphviz.
+if [ "${1:-}" = graph ]; then
+  packages+=(graphviz)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

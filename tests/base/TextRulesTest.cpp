@@ -1,33 +1,15 @@
 #include "base/CaseFold.h"
 #include "base/Error.h"
-#include "export/Sessions.h"
-#include "frame/WorkingFolder.h"
-#include "window/AppTitle.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
 
 namespace tmq {
 namespace {
-
-TEST(ApplicationTitle, DerivedFromTheExecutableName)
-{
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"C:\\Programas\\TransMirtavQuelmar.exe", "Transmirtavquelmar"},
-        {"/usr/local/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
-        {"/opt/tm/transMirtav.v2.exe", "transmirtav"},
-        {"ÑANDÚ.exe", "Ñandú"},
-        {"x", "x"},
-        {".hidden", ""},
-    };
-    for (const auto& [path, title] : cases)
-        EXPECT_EQ(applicationTitle(path), title) << path;
-}
 
 TEST(ErrorReport, SystemReasonsAreSpanishUnderTheCLocale)
 {
@@ -73,52 +55,6 @@ TEST(ErrorReport, FullStopOnlyAfterCharactersSortingAfterIt)
         EXPECT_EQ(errorReportText(message), shown) << message;
 }
 
-TEST(ResultPath, PrefixGoesBeforeTheFileName)
-{
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"/home/ana/envios/centro.xml", "/home/ana/envios/ResultadoMirtavcentro.xml"},
-        {"/centro.xml", "/ResultadoMirtavcentro.xml"},
-        {"centro.xml", "ResultadoMirtavcentro.xml"},
-        {"/a/ResultadoMirtavcentro.xml", "/a/ResultadoMirtavResultadoMirtavcentro.xml"},
-        {"/a.b/sin_extension", "/a.b/ResultadoMirtavsin_extension"},
-    };
-    for (const auto& [chosen, result] : cases)
-        EXPECT_EQ(resultPathFor(chosen), result) << chosen;
-}
-
-#ifdef _WIN32
-TEST(ResultPath, WindowsSplitsAtEitherSlashOrTheDriveColon)
-{
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"C:\\Datos\\Año 2024\\centro.xml", "C:\\Datos\\Año 2024\\ResultadoMirtavcentro.xml"},
-        {"C:/Datos\\mixto/centro.xml", "C:/Datos\\mixto/ResultadoMirtavcentro.xml"},
-        {"D:centro.xml", "D:ResultadoMirtavcentro.xml"},
-        {"\\\\servidor\\compartida\\ñu.xml", "\\\\servidor\\compartida\\ResultadoMirtavñu.xml"},
-    };
-    for (const auto& [chosen, result] : cases)
-        EXPECT_EQ(resultPathFor(chosen), result) << chosen;
-}
-
-TEST(WorkingFolder, IsTheTimetableProgramsFolderOnDriveC)
-{
-    EXPECT_EQ(defaultWorkingFolder(), std::filesystem::path("C:\\MTEMP"));
-}
-#else
-TEST(WorkingFolder, FollowsTheCompatibilityLayerPrefix)
-{
-    const char* oldPrefix = std::getenv("WINEPREFIX");
-    const std::string saved = oldPrefix ? oldPrefix : "";
-    setenv("WINEPREFIX", "/srv/escuela/wine", 1);
-    EXPECT_EQ(defaultWorkingFolder(), std::filesystem::path("/srv/escuela/wine/drive_c/MTEMP"));
-    unsetenv("WINEPREFIX");
-    const char* home = std::getenv("HOME");
-    EXPECT_EQ(defaultWorkingFolder(),
-              std::filesystem::path(home ? home : "") / ".wine" / "drive_c" / "MTEMP");
-    if (oldPrefix)
-        setenv("WINEPREFIX", saved.c_str(), 1);
-}
-#endif
-
 TEST(CaseFold, IgnoresLetterCaseButNotAccents)
 {
     struct Case {
@@ -147,23 +83,6 @@ TEST(CaseFold, IgnoresLetterCaseButNotAccents)
     };
     for (const Case& c : cases)
         EXPECT_EQ(foldCaseCp1252(c.a) == foldCaseCp1252(c.b), c.same) << c.a << " / " << c.b;
-}
-
-TEST(Sessions, RunOfOnesWithTheExcessWrittenAsANumber)
-{
-    const std::vector<std::pair<double, std::string>> cases{
-        {1.0, "1"},
-        {1.0167, "11"},
-        {3.0, "111"},
-        {3.3333, "1111"},
-        {13.0, std::string(13, '1')},
-        {13.0167, std::string(14, '1')},
-        {14.0, std::string(14, '1')},
-        {20.0, "7" + std::string(13, '1')},
-        {23.0, "10" + std::string(13, '1')},
-    };
-    for (const auto& [hours, text] : cases)
-        EXPECT_EQ(sessionsText(hours), text) << hours;
 }
 
 } // namespace
