@@ -278,7 +278,7 @@ void TMForm::setMessageSink(MessageSink sink)
     messageSink_ = std::move(sink);
 }
 
-void TMForm::execute(const Commands::Command& command)
+void TMForm::execute(const Commands::Run& command)
 {
     if (!command)
         return;

@@ -64,7 +64,7 @@ private:
     void setUpFileDialog();
     QPushButton* makeButton(const layout::Button& entry, const QPixmap& picture, QWidget* parent);
     QLabel* makeLabel(const layout::Label& entry, QWidget* parent);
-    void execute(const Commands::Command& command);
+    void execute(const Commands::Run& command);
     void showError(const std::string& message);
     void deliver(MessageKind kind, const QString& text);
     void clearBusyPointer();

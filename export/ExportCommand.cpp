@@ -31,6 +31,8 @@ constexpr std::array<StepDefinition, 6> kSteps{{
     {"DIASHORAST", diashorastLayout, ExportarTramos},
 }};
 
+} // namespace
+
 // The records of all six steps, filled by one reading of the document.
 class ExportRun {
 public:
@@ -86,19 +88,28 @@ private:
     std::unique_ptr<CatalogueReader> reader_;
 };
 
-} // namespace
-
-std::function<void()> readForExport(const std::string& path,
-                                    const std::filesystem::path& workingFolder, Report& report)
+ExportCommand::ExportCommand(std::filesystem::path workingFolder, Report& report)
+    : workingFolder_(std::move(workingFolder)), run_(std::make_unique<ExportRun>(report))
 {
-    auto run = std::make_shared<ExportRun>(report);
-    streamDocument(path, run->reader());
-    return [run, workingFolder] { run->writeTables(workingFolder); };
+}
+
+ExportCommand::~ExportCommand() = default;
+
+void ExportCommand::read(const std::string& chosenFile)
+{
+    streamDocument(chosenFile, run_->reader());
+}
+
+void ExportCommand::write()
+{
+    run_->writeTables(workingFolder_);
 }
 
 void exportFile(const std::string& path, const std::filesystem::path& workingFolder)
 {
-    readForExport(path, workingFolder)();
+    ExportCommand command(workingFolder);
+    command.read(path);
+    command.write();
 }
 
 void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
@@ -112,14 +123,8 @@ void exportDocument(const XmlDocument& doc, const std::filesystem::path& working
 CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {
-    CommandSteps steps;
-    steps.busyBeforeLoad = false;
-    steps.workingFolder = workingFolder;
-    steps.doneMessage = kExportDoneMessage;
-    steps.readInstead = [&workingFolder, &ui](const std::string& path) {
-        return readForExport(path, workingFolder, ui.report());
-    };
-    return runCommand(ui, session, steps);
+    ExportCommand command(workingFolder, ui.report());
+    return runCommand(ui, session, command);
 }
 
 } // namespace tmq

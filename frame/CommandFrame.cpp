@@ -3,7 +3,6 @@
 #include "base/FolderLock.h"
 #include "base/PlatformFiles.h"
 #include "tables/TableReplacement.h"
-#include "xml/XmlDocument.h"
 
 #include <filesystem>
 #include <system_error>
@@ -38,7 +37,7 @@ bool fileExists(const std::string& path)
 
 } // namespace
 
-CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps)
+CommandResult runCommand(UserInterface& ui, Session& session, Command& command)
 {
     if (auto chosen = ui.chooseXmlFile())
         session.selectedXmlFile = *chosen;
@@ -48,33 +47,24 @@ CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps
         return CommandResult::FileMissing;
     }
 
+    // A working folder another converter holds is refused before anything is
+    // read or touched.
     FolderLock folderLock;
-    if (!steps.workingFolder.empty()) {
-        folderLock.lock(steps.workingFolder);
-        removeStaleTemporaryTables(steps.workingFolder);
+    const std::filesystem::path folder = command.workingFolder();
+    if (!folder.empty()) {
+        folderLock.lock(folder);
+        removeStaleTemporaryTables(folder);
     }
 
     BusyPointer busy(ui);
-    if (steps.busyBeforeLoad)
+    if (command.busyWhileReading())
         busy.show();
-    session.document.reset();
-    std::function<void()> work;
-    if (steps.readInstead)
-        work = steps.readInstead(session.selectedXmlFile);
-    else if (!steps.replacedSection.empty())
-        session.document =
-            XmlDocument::loadWithoutSection(session.selectedXmlFile, steps.replacedSection);
-    else
-        session.document = XmlDocument::load(session.selectedXmlFile);
+    command.read(session.selectedXmlFile);
     busy.show();
-
-    if (work)
-        work();
-    else
-        steps.run(session);
+    command.write();
 
     busy.restore();
-    ui.showMessage(steps.doneMessage);
+    ui.showMessage(command.doneMessage());
     return CommandResult::Completed;
 }
 

@@ -13,13 +13,39 @@ inline constexpr const char* kFileMissingMessage = "No existe archivo";
 
 enum class CommandResult { Completed, FileMissing };
 
+// One command as the frame runs it: it reads all its inputs first, then
+// writes all its outputs, so that a failed reading has touched nothing.
+class Command {
+public:
+    virtual ~Command() = default;
+
+    // Reads the chosen document and the tables the command needs.
+    virtual void read(const std::string& chosenFile) = 0;
+    // Writes the tables or the result from what read() kept.
+    virtual void write() = 0;
+
+    // The folder held against other converters while the command runs, and
+    // cleared of what a killed run left there; empty for none.
+    virtual std::filesystem::path workingFolder() const = 0;
+    // Whether the busy pointer comes on before reading; otherwise it comes
+    // on once the inputs are read.
+    virtual bool busyWhileReading() const = 0;
+    // Shown once the outputs are written.
+    virtual std::string doneMessage() const = 0;
+};
+
+// The frame every command runs in: the file choice, "No existe archivo", the
+// working folder's lock, the busy pointer, reading, writing and the final
+// message. Errors propagate to the caller, with the pointer restored.
+CommandResult runCommand(UserInterface& ui, Session& session, Command& command);
+
 // The two commands a window runs: the real ones in the program, fakes in
 // the tests.
 struct Commands {
-    using Command =
+    using Run =
         std::function<CommandResult(UserInterface&, Session&, const std::filesystem::path&)>;
-    Command exportCommand;
-    Command importCommand;
+    Run exportCommand;
+    Run importCommand;
 };
 
 // Switches the busy pointer on when asked and back off when the command ends,
@@ -38,31 +64,5 @@ private:
     UserInterface& ui_;
     bool shown_ = false;
 };
-
-// What distinguishes one command from the other inside the shared frame.
-struct CommandSteps {
-    // The import shows the busy pointer before loading, the export after.
-    bool busyBeforeLoad = false;
-    // The root's section the command replaces, loaded without its content;
-    // empty to load the whole document.
-    std::string replacedSection;
-    // The working folder, kept from other converters for the whole command
-    // and cleared of what a killed run left; empty for none.
-    std::filesystem::path workingFolder;
-    // The command's own work on the loaded document in session.document.
-    std::function<void(Session&)> run;
-    // When set, takes the place of loading the document as a tree and of
-    // `run`: reads the chosen file where the load would, and returns the work
-    // to do once the busy pointer is shown.
-    std::function<std::function<void()>(const std::string& path)> readInstead;
-    // Shown when the work ends normally.
-    std::string doneMessage;
-};
-
-// The frame both commands share: file choice, "No existe archivo", loading
-// the document, the busy pointer and the final message. Errors propagate to
-// the caller, with the pointer restored. A working folder another converter
-// holds is refused before anything is loaded or touched.
-CommandResult runCommand(UserInterface& ui, Session& session, const CommandSteps& steps);
 
 } // namespace tmq

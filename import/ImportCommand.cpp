@@ -7,8 +7,16 @@
 #include "import/ImportTables.h"
 #include "tables/FileLock.h"
 #include "xml/AtomicFile.h"
+#include "xml/XmlDocument.h"
 
 namespace tmq {
+
+// What the import read: the new output section of the document and the
+// teachers' lists that are saved into it.
+struct ImportRun {
+    XmlElement section;
+    ActivityLists lists;
+};
 
 namespace {
 
@@ -25,10 +33,10 @@ void appendErrorBlock(XmlDocument& doc, XmlElement section)
     }
 }
 
-} // namespace
-
-void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath, Report& report)
+// Replaces the document's output section by a new one holding the error
+// block, and reads the teachers' lists from the tables of `workingFolder`.
+ImportRun readTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
+                        const std::string& sourceName, Report& report)
 {
     XmlElement root = doc.documentElement();
     if (!root)
@@ -50,9 +58,15 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
 
     ImportTables tables;
     tables.open(workingFolder);
-    const ActivityLists lists = ImportarActividades(tables, report);
+    ImportRun run{section, ImportarActividades(tables, report)};
     tables.close();
+    return run;
+}
 
+// Saves the document as `resultPath`, with the teachers' lists after the
+// error block of the new section.
+void saveResult(const XmlDocument& doc, const ImportRun& run, const std::string& resultPath)
+{
     // Windows refuses to replace a file another program has open; say so
     // here too rather than pull the file from under that program.
     if (FileLock::isLockedElsewhere(pathFromUtf8(resultPath)))
@@ -61,23 +75,43 @@ void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolde
     removeStaleTemporaryFiles(resultPath);
     // The lists go straight into the file after the section's error block,
     // as if appended to it.
-    doc.save(resultPath, section, [&lists](XmlMarkupSink& sink) { lists.write(sink); });
+    doc.save(resultPath, run.section, [&run](XmlMarkupSink& sink) { run.lists.write(sink); });
+}
+
+} // namespace
+
+ImportCommand::ImportCommand(std::filesystem::path workingFolder, Report& report)
+    : workingFolder_(std::move(workingFolder)), report_(report)
+{
+}
+
+ImportCommand::~ImportCommand() = default;
+
+void ImportCommand::read(const std::string& chosenFile)
+{
+    // The section is removed unread; its content is not built as nodes.
+    document_ = XmlDocument::loadWithoutSection(chosenFile, "SALIDAS");
+    run_ =
+        std::make_unique<ImportRun>(readTimetable(*document_, workingFolder_, chosenFile, report_));
+    resultPath_ = resultPathFor(chosenFile);
+}
+
+void ImportCommand::write()
+{
+    saveResult(*document_, *run_, resultPath_);
+}
+
+void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
+                     const std::string& sourceName, const std::string& resultPath, Report& report)
+{
+    saveResult(doc, readTimetable(doc, workingFolder, sourceName, report), resultPath);
 }
 
 CommandResult runImportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {
-    CommandSteps steps;
-    steps.busyBeforeLoad = true;
-    // The section is removed unread; its content is not built as nodes.
-    steps.replacedSection = "SALIDAS";
-    steps.workingFolder = workingFolder;
-    steps.doneMessage = kImportDoneMessage;
-    steps.run = [&workingFolder, &ui](Session& s) {
-        importTimetable(*s.document, workingFolder, s.selectedXmlFile,
-                        resultPathFor(s.selectedXmlFile), ui.report());
-    };
-    return runCommand(ui, session, steps);
+    ImportCommand command(workingFolder, ui.report());
+    return runCommand(ui, session, command);
 }
 
 } // namespace tmq

@@ -423,7 +423,7 @@ void MainWindow::showError(const std::string& message)
     showErrorBox(window_, applicationTitle_, toWide(errorReportText(message)));
 }
 
-void MainWindow::execute(const Commands::Command& command)
+void MainWindow::execute(const Commands::Run& command)
 {
     if (!command)
         return;

@@ -50,7 +50,7 @@ private:
     void BExportarClick();
     void BImportarClick();
     void BCloseClick();
-    void execute(const Commands::Command& command);
+    void execute(const Commands::Run& command);
     void showError(const std::string& message);
     void clearBusyPointer();
 

@@ -29,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
             exitCode = static_cast<int>(message.wParam);
         }
     }
-    // The session and its document are gone before the apartment closes.
+    // The window and what it holds are gone before the apartment closes.
     if (SUCCEEDED(com))
         CoUninitialize();
     return exitCode;

@@ -105,15 +105,31 @@ TEST_F(CommandsTest, FileChoiceAndBusyPointerThroughTheCommandFrame)
     });
     int runs = 0;
     bool busyWhileRunning = false;
+    // Counts its runs and sees the pointer while it writes.
+    class CountingCommand : public Command {
+    public:
+        CountingCommand(int& runs, bool& busyWhileRunning)
+            : runs_(runs), busyWhileRunning_(busyWhileRunning)
+        {
+        }
+        void read(const std::string&) override {}
+        void write() override
+        {
+            ++runs_;
+            busyWhileRunning_ = QApplication::overrideCursor() != nullptr &&
+                                QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        }
+        std::filesystem::path workingFolder() const override { return {}; }
+        bool busyWhileReading() const override { return false; }
+        std::string doneMessage() const override { return "Proceso Terminado"; }
+
+    private:
+        int& runs_;
+        bool& busyWhileRunning_;
+    };
     importAction = [&](UserInterface& ui, Session& session, const std::filesystem::path&) {
-        CommandSteps steps;
-        steps.run = [&](Session&) {
-            ++runs;
-            busyWhileRunning = QApplication::overrideCursor() != nullptr &&
-                               QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        };
-        steps.doneMessage = "Proceso Terminado";
-        return runCommand(ui, session, steps);
+        CountingCommand command(runs, busyWhileRunning);
+        return runCommand(ui, session, command);
     };
 
     struct Case {

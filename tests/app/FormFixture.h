@@ -60,8 +60,8 @@ protected:
     }
 
     TempDir dir;
-    Commands::Command exportAction;
-    Commands::Command importAction;
+    Commands::Run exportAction;
+    Commands::Run importAction;
     int exportRuns = 0;
     int importRuns = 0;
     std::filesystem::path seenFolder;

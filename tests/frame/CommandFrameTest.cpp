@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,27 +29,46 @@ public:
     void showMessage(const std::string& text) override { calls.push_back("message:" + text); }
 };
 
+// Loads the chosen document when reading and records its root when writing.
+class LoadingCommand : public Command {
+public:
+    LoadingCommand(RecordingInterface& ui, bool busyWhileReading)
+        : ui_(ui), busyWhileReading_(busyWhileReading)
+    {
+    }
+
+    void read(const std::string& chosenFile) override { document_ = XmlDocument::load(chosenFile); }
+    void write() override
+    {
+        if (failInWrite)
+            throw Error("falla");
+        ui_.calls.push_back("run");
+        loadedBy.push_back(document_->documentElement().name());
+    }
+    std::filesystem::path workingFolder() const override { return {}; }
+    bool busyWhileReading() const override { return busyWhileReading_; }
+    std::string doneMessage() const override { return "Hecho"; }
+
+    bool read() const { return document_ != nullptr; }
+
+    bool failInWrite = false;
+    std::vector<std::string> loadedBy;
+
+private:
+    RecordingInterface& ui_;
+    bool busyWhileReading_;
+    std::unique_ptr<XmlDocument> document_;
+};
+
 class CommandFrameTest : public ::testing::Test {
 protected:
     test::TempDir dir;
     std::string goodFile = (dir / "centro.xml").string();
     RecordingInterface ui;
     Session session;
-    std::vector<std::string> loadedBy;
+    LoadingCommand exportOrder{ui, false};
 
     void SetUp() override { test::writeFile(goodFile, "<SERVICIO><SALIDAS/></SERVICIO>"); }
-
-    CommandSteps steps(bool busyBeforeLoad)
-    {
-        CommandSteps s;
-        s.busyBeforeLoad = busyBeforeLoad;
-        s.doneMessage = "Hecho";
-        s.run = [this](Session& current) {
-            ui.calls.push_back("run");
-            loadedBy.push_back(current.document->documentElement().name());
-        };
-        return s;
-    }
 };
 
 TEST_F(CommandFrameTest, MissingOrCancelledChoiceReportsMissingFile)
@@ -68,9 +89,10 @@ TEST_F(CommandFrameTest, MissingOrCancelledChoiceReportsMissingFile)
         ui.calls.clear();
         session.selectedXmlFile = c.earlierChoice;
         ui.nextChoice = c.choice;
-        EXPECT_EQ(runCommand(ui, session, steps(true)), CommandResult::FileMissing);
+        LoadingCommand importOrder(ui, true);
+        EXPECT_EQ(runCommand(ui, session, importOrder), CommandResult::FileMissing);
         EXPECT_EQ(ui.calls, (std::vector<std::string>{"choose", "message:No existe archivo"}));
-        EXPECT_EQ(session.document, nullptr);
+        EXPECT_FALSE(importOrder.read());
     }
 }
 
@@ -78,9 +100,9 @@ TEST_F(CommandFrameTest, ConfirmedNameOfMissingFileStaysTheChoice)
 {
     const std::string missing = (dir / "missing.xml").string();
     ui.nextChoice = missing;
-    runCommand(ui, session, steps(false));
+    runCommand(ui, session, exportOrder);
     ui.nextChoice.reset();
-    EXPECT_EQ(runCommand(ui, session, steps(false)), CommandResult::FileMissing);
+    EXPECT_EQ(runCommand(ui, session, exportOrder), CommandResult::FileMissing);
     EXPECT_EQ(session.selectedXmlFile, missing);
 }
 
@@ -88,15 +110,15 @@ TEST_F(CommandFrameTest, CancelledChoiceRunsOnTheEarlierFile)
 {
     session.selectedXmlFile = goodFile;
     ui.nextChoice.reset();
-    EXPECT_EQ(runCommand(ui, session, steps(false)), CommandResult::Completed);
-    EXPECT_EQ(loadedBy, std::vector<std::string>{"SERVICIO"});
+    EXPECT_EQ(runCommand(ui, session, exportOrder), CommandResult::Completed);
+    EXPECT_EQ(exportOrder.loadedBy, std::vector<std::string>{"SERVICIO"});
     EXPECT_EQ(session.selectedXmlFile, goodFile);
 }
 
 TEST_F(CommandFrameTest, BusyPointerFramesTheWorkAndTheMessageComesLast)
 {
     ui.nextChoice = goodFile;
-    runCommand(ui, session, steps(false));
+    runCommand(ui, session, exportOrder);
     EXPECT_EQ(ui.calls,
               (std::vector<std::string>{"choose", "busy", "run", "idle", "message:Hecho"}));
 }
@@ -105,9 +127,9 @@ TEST_F(CommandFrameTest, ErrorPropagatesWithThePointerRestored)
 {
     struct Case {
         const char* name;
-        bool busyBeforeLoad;
+        bool busyWhileReading;
         std::string content;
-        bool failInRun;
+        bool failInWrite;
         std::vector<std::string> calls;
     };
     const std::vector<Case> cases{
@@ -124,10 +146,9 @@ TEST_F(CommandFrameTest, ErrorPropagatesWithThePointerRestored)
         ui.calls.clear();
         test::writeFile(goodFile, c.content);
         ui.nextChoice = goodFile;
-        CommandSteps s = steps(c.busyBeforeLoad);
-        if (c.failInRun)
-            s.run = [](Session&) { throw Error("falla"); };
-        EXPECT_THROW(runCommand(ui, session, s), Error);
+        LoadingCommand command(ui, c.busyWhileReading);
+        command.failInWrite = c.failInWrite;
+        EXPECT_THROW(runCommand(ui, session, command), Error);
         EXPECT_EQ(ui.calls, c.calls);
     }
 }
