@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: each library's test programs cross-built and run,
+# The Windows build under Wine: the manifest read back from both executables,
+# each library's test programs cross-built and run,
 # then the command line on the sample cycle (export, a timetable stand-in,
 # import) with accented names, its tables compared byte for byte and its
 # result element by element with the Linux build's, and its sharing with a
@@ -17,7 +18,8 @@ suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests 
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
-  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar installer >/dev/null
+  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file tmq_window_probe TransMirtavQuelmar installer \
+  >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -30,6 +32,10 @@ fail() {
   echo "FALLO: $*" >&2
   failures=$((failures + 1))
 }
+
+# Both executables carry the checked-in manifest, read back from their resources.
+/usr/bin/python3 "$root/tests/win32/manifest-test.py" "$root/packaging/windows/program.manifest" \
+  "$build/TransMirtavQuelmar.exe" "$build/transmirtavquelmar-cli.exe" || fail "el manifiesto"
 
 for suite in "${suites[@]}"; do
   if "$TMQ_WINE" "$build/tests/$suite.exe" --gtest_brief=1 >"$build/tests/$suite.log" 2>&1; then

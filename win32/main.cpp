@@ -5,6 +5,7 @@
 #include "win32/MainWindow.h"
 #include "win32/Win.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
@@ -12,6 +13,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
 {
     // The shell parts of the file dialog want a single-threaded apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // The common controls of version 6, which the manifest asks for, draw
+    // the message boxes and the file dialog in the system's visual style.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     int exitCode = 1;
     {
         tmq::win32::MainWindow window(

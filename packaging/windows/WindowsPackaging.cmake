@@ -1,5 +1,6 @@
-# The Windows side of packaging: the program's icon and version information in
-# both executables, and the Spanish setup program built with NSIS's makensis.
+# The Windows side of packaging: the program's icon, version information and
+# manifest in both executables, and the Spanish setup program built with
+# NSIS's makensis.
 
 enable_language(RC)
 
@@ -13,7 +14,7 @@ if(TMQ_VERSION_PATCH_OR_ZERO STREQUAL "")
   set(TMQ_VERSION_PATCH_OR_ZERO 0)
 endif()
 
-# Compiles the icon and the version information into the window program and
+# Compiles the icon, the version information and the manifest into the window program and
 # the command line, whichever of them this build defines.
 function(tmq_add_windows_resources)
   foreach(pair "TransMirtavQuelmar;window.rc" "transmirtavquelmar-cli;cli.rc")
@@ -26,7 +27,7 @@ function(tmq_add_windows_resources)
     set_source_files_properties(${rc} PROPERTIES
       COMPILE_DEFINITIONS "TMQ_VERSION_MAJOR=${PROJECT_VERSION_MAJOR};TMQ_VERSION_MINOR=${PROJECT_VERSION_MINOR};TMQ_VERSION_PATCH=${TMQ_VERSION_PATCH_OR_ZERO}"
       INCLUDE_DIRECTORIES "${TMQ_PACKAGING_WINDOWS_DIR};${TMQ_ICON_DIR}"
-      OBJECT_DEPENDS "${TMQ_PACKAGING_WINDOWS_DIR}/program.rc;${TMQ_ICON}")
+      OBJECT_DEPENDS "${TMQ_PACKAGING_WINDOWS_DIR}/program.rc;${TMQ_PACKAGING_WINDOWS_DIR}/program.manifest;${TMQ_ICON}")
     target_sources(${target} PRIVATE ${rc})
   endforeach()
 endfunction()
