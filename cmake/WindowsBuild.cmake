@@ -33,7 +33,8 @@ function(tmq_add_windows_programs)
     add_executable(TransMirtavQuelmar WIN32 ${sources})
     target_include_directories(TransMirtavQuelmar PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(TransMirtavQuelmar PRIVATE
-      tmq_frame tmq_window tmq_export tmq_import tmq_base comctl32 comdlg32 msimg32 gdi32 user32 ole32)
+      tmq_frame tmq_window tmq_export tmq_import tmq_base comctl32 comdlg32 msimg32 gdi32 user32 ole32
+      uuid)
     target_link_options(TransMirtavQuelmar PRIVATE -municode)
   endif()
 endfunction()

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: the manifest read back from both executables,
-# each library's test programs cross-built and run,
-# then the command line on the sample cycle (export, a timetable stand-in,
-# import) with accented names, its tables compared byte for byte and its
-# result element by element with the Linux build's, and its sharing with a
-# second Windows process; then the window, driven on a virtual display
-# (tests/win32/window-test.sh), and the setup program installed and
-# uninstalled in a prefix of its own (tests/windows/installer-test.sh).
+# The Windows build under Wine: the manifest read back from both
+# executables; each library's test programs cross-built and run; then the
+# command line on the sample cycle (export, a timetable stand-in, import)
+# with accented names, its tables compared byte for byte and its result
+# element by element with the Linux build's, and its sharing with a second
+# Windows process; then the window, driven on a virtual display
+# (tests/win32/window-test.sh) and at four scales, with what screen readers
+# get of it (tests/win32/window-scales-test.sh); and the setup program
+# installed and uninstalled in a prefix of its own
+# (tests/windows/installer-test.sh).
 # Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
@@ -142,6 +144,9 @@ tmq_wine_stop
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null; then
   bash "$root/tests/win32/window-test.sh" "$build/TransMirtavQuelmar.exe" "$build/window-test" ||
     fail "la ventana (capturas en $build/window-test)"
+  bash "$root/tests/win32/window-scales-test.sh" "$build/TransMirtavQuelmar.exe" \
+    "$build/tests/tmq_window_probe.exe" "$build/window-test/scales" ||
+    fail "la ventana a 96, 120, 144 y 192 ppp (capturas en $build/window-test/scales)"
 else
   echo "Sin Xvfb, xdotool o ImageMagick: se omite la prueba de la ventana"
 fi

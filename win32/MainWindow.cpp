@@ -3,10 +3,13 @@
 #include "base/Error.h"
 #include "base/PlatformFiles.h"
 #include "frame/WorkingFolder.h"
+#include "win32/Dpi.h"
 #include "win32/FileDialog.h"
 #include "win32/Glyphs.h"
+#include "win32/Handles.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Text.h"
+#include "win32/WindowPainting.h"
 #include "window/AppTitle.h"
 #include "window/WindowLayout.h"
 
@@ -29,75 +32,26 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kCloseId = 101;
 constexpr int kExportarId = 102;
 constexpr int kImportarId = 103;
-
-// Space between a button's picture and its caption.
-constexpr int kGlyphSpacing = 4;
-
-// Geometry is given at 96 pixels per inch; fonts are sized there too.
-constexpr int kDesignDpi = 96;
-
-UniqueFont makeFont(const layout::Font& font, BYTE charset)
-{
-    const int height =
-        font.pointSize != 0 ? -MulDiv(font.pointSize, kDesignDpi, 72) : -font.pixelHeight;
-    const std::wstring family = toWide(font.family);
-    return UniqueFont(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                                  FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str()));
-}
+constexpr int kLabel1Id = 104;
+constexpr int kLabel3Id = 105;
+constexpr int kLabel4Id = 106;
 
 COLORREF colour(const layout::Rgb& rgb)
 {
     return RGB(rgb.red, rgb.green, rgb.blue);
 }
 
-COLOR16 channel(unsigned char value)
+// A box given on a panel, in the window's client area at 100 %.
+layout::Rect onWindow(const layout::Panel& panel, const layout::Rect& box)
 {
-    return static_cast<COLOR16>(value << 8);
+    return layout::Rect{panel.geometry.left + box.left, panel.geometry.top + box.top, box.width,
+                        box.height};
 }
 
-TRIVERTEX vertex(int x, int y, const layout::Rgb& rgb)
+void place(HWND control, const RECT& box)
 {
-    return TRIVERTEX{x, y, channel(rgb.red), channel(rgb.green), channel(rgb.blue), 0};
-}
-
-// The panel's vertical blend: top colour to centre colour in the upper half,
-// centre colour to bottom colour in the lower half.
-void fillPanel(HDC dc, const layout::Panel& panel)
-{
-    const layout::Rect& r = panel.geometry;
-    const int middle = r.top + r.height / 2;
-    TRIVERTEX corners[] = {
-        vertex(r.left, r.top, panel.colours.top),
-        vertex(r.left + r.width, middle, panel.colours.centre),
-        vertex(r.left, middle, panel.colours.centre),
-        vertex(r.left + r.width, r.top + r.height, panel.colours.bottom),
-    };
-    GRADIENT_RECT halves[] = {{0, 1}, {2, 3}};
-    GradientFill(dc, corners, 4, halves, 2, GRADIENT_FILL_RECT_V);
-}
-
-// A label's box in the window's client area.
-RECT labelBox(const layout::Panel& panel, const layout::Label& label)
-{
-    const int left = panel.geometry.left + label.geometry.left;
-    const int top = panel.geometry.top + label.geometry.top;
-    return RECT{left, top, left + label.geometry.width, top + label.geometry.height};
-}
-
-void drawLabel(HDC dc, RECT box, const char* text, HFONT font, COLORREF ink, UINT format)
-{
-    const std::wstring wide = toWide(text);
-    const Selection selected(dc, font);
-    SetTextColor(dc, ink);
-    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &box, format | DT_NOPREFIX);
-}
-
-std::wstring windowText(HWND window)
-{
-    std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    return std::wstring(text.data());
+    SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::wstring executablePath()
@@ -149,18 +103,22 @@ bool MainWindow::create(HINSTANCE instance, int showCommand)
     if (RegisterClassExW(&windowClass) == 0)
         return false;
 
-    // The frame around the fixed client area, centred on the screen.
-    RECT frame{0, 0, layout::kClientWidth, layout::kClientHeight};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    // The frame around the fixed client area at the scale of the primary
+    // monitor, centred on the screen.
+    const UINT dpi = dpiOfMonitor(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    const SIZE frame =
+        frameSize(SIZE{scaled(layout::kClientWidth, dpi), scaled(layout::kClientHeight, dpi)},
+                  kStyle, kExStyle, dpi);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2;
 
     const std::wstring caption = toWide(layout::kCaption);
-    if (CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, left, top, width, height,
-                        nullptr, nullptr, instance, this) == nullptr)
+    if (CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, left, top, frame.cx,
+                        frame.cy, nullptr, nullptr, instance, this) == nullptr)
         return false;
+    // The window took the scale of the monitor it lies on, which may not be
+    // the one its size was reckoned for.
+    fitClientArea(true);
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
     return true;
@@ -194,6 +152,12 @@ LRESULT MainWindow::dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
         HANDLE_MSG(window, WM_SETCURSOR, onSetCursor);
     case DM_GETDEFID:
         return onGetDefaultId(window);
+    case WM_DPICHANGED:
+        // Both words give the new dpi; lParam points to the rectangle that
+        // Windows suggests for the window at that scale.
+        if (lParam != 0)
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -201,43 +165,154 @@ LRESULT MainWindow::dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 BOOL MainWindow::onCreate(HWND window, LPCREATESTRUCT /*create*/)
 {
-    dialogFont_ = makeFont(layout::kDialogFont, DEFAULT_CHARSET);
-    versionFont_ = makeFont(layout::kVersionFont, DEFAULT_CHARSET);
-    headingFont_ = makeFont(layout::kHeadingFont, ANSI_CHARSET);
-
     // A fixed dialog offers only to move and to close the window.
     if (HMENU menu = GetSystemMenu(window, FALSE)) {
         for (UINT command : {SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE})
             DeleteMenu(menu, command, MF_BYCOMMAND);
     }
 
-    // Created in tab order: the buttons are the only controls that take the
-    // focus, and the panels are painted, not windows.
-    bClose_ = createButton(window, kCloseId, layout::kDraw3D1, layout::kBClose);
-    bExportar_ = createButton(window, kExportarId, layout::kDraw3D2, layout::kBExportar);
-    bImportar_ = createButton(window, kImportarId, layout::kDraw3D3, layout::kBImportar);
+    // Each label comes before the button below it, so that a screen reader
+    // going through the window meets the heading first. The buttons are the
+    // only controls that take the focus, in the order they are created;
+    // the panels are painted, not windows.
+    label1_.handle = createLabel(kLabel1Id, layout::kLabel1);
+    bClose_ = createButton(kCloseId, layout::kBClose);
+    label3_.handle = createLabel(kLabel3Id, layout::kLabel3);
+    bExportar_ = createButton(kExportarId, layout::kBExportar);
+    label4_.handle = createLabel(kLabel4Id, layout::kLabel4);
+    bImportar_ = createButton(kImportarId, layout::kBImportar);
     focus_ = bClose_;
-    return bClose_ != nullptr && bExportar_ != nullptr && bImportar_ != nullptr;
+    for (HWND control :
+         {bClose_, bExportar_, bImportar_, label1_.handle, label3_.handle, label4_.handle}) {
+        if (control == nullptr)
+            return FALSE;
+    }
+
+    accessibleNotes_.markAsDialog(window);
+    for (const auto& [button, entry] :
+         {std::pair{bExportar_, &layout::kBExportar}, std::pair{bImportar_, &layout::kBImportar}})
+        accessibleNotes_.describe(button, toWide(entry->description));
+    layOut(dpiOfWindow(window));
+    return TRUE;
 }
 
-HWND MainWindow::createButton(HWND parent, int id, const layout::Panel& panel,
-                              const layout::Button& entry)
+HWND MainWindow::createButton(int id, const layout::Button& entry)
 {
-    // The layout places buttons on their panel; the panels are not windows.
     const std::wstring text = toWide(entry.caption);
-    const HWND button = CreateWindowExW(
-        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
-        panel.geometry.left + entry.geometry.left, panel.geometry.top + entry.geometry.top,
-        entry.geometry.width, entry.geometry.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    if (button != nullptr)
-        SetWindowFont(button, dialogFont_.get(), FALSE);
-    return button;
+    return CreateWindowExW(
+        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+}
+
+HWND MainWindow::createLabel(int id, const layout::Label& entry)
+{
+    // Drawn by the window, transparent over the panels' blends; its text is
+    // what screen readers read. No "&" in it marks a mnemonic.
+    const std::wstring text = toWide(entry.text);
+    return CreateWindowExW(
+        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0, 0, 0, 0,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+}
+
+void MainWindow::layOut(UINT dpi)
+{
+    dpi_ = dpi;
+    WindowFonts fonts = makeWindowFonts(dpi);
+
+    // The layout places buttons and labels on their panels; the panels are
+    // not windows, so the controls are placed in the window's client area.
+    const std::pair<HWND, layout::Rect> buttons[] = {
+        {bClose_, onWindow(layout::kDraw3D1, layout::kBClose.geometry)},
+        {bExportar_, onWindow(layout::kDraw3D2, layout::kBExportar.geometry)},
+        {bImportar_, onWindow(layout::kDraw3D3, layout::kBImportar.geometry)},
+    };
+    for (const auto& [button, box] : buttons) {
+        place(button, scaled(box, dpi));
+        SetWindowFont(button, fonts.dialog.get(), FALSE);
+    }
+    label1_.font = fonts.version.get();
+    label3_.font = fonts.heading.get();
+    label4_.font = fonts.heading.get();
+    for (const LabelControl* label : {&label1_, &label3_, &label4_})
+        SetWindowFont(label->handle, label->font, FALSE);
+    // The controls use the new fonts before the old ones are deleted.
+    fonts_ = std::move(fonts);
+
+    layOutVersion();
+    const WindowFonts design = makeWindowFonts(kDesignDpi);
+    layOutHeading(label3_, layout::kDraw3D2, layout::kLabel3, design.heading.get());
+    layOutHeading(label4_, layout::kDraw3D3, layout::kLabel4, design.heading.get());
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::layOutVersion()
+{
+    // One line in red, its box sized to the text.
+    label1_.text = toWide(layout::kLabel1.text);
+    label1_.ink = colour(layout::kVersionColour);
+    label1_.format = DT_SINGLELINE | DT_NOCLIP;
+    RECT extent{};
+    {
+        const WindowDc dc(window_);
+        const Selection selected(dc.get(), label1_.font);
+        DrawTextW(dc.get(), label1_.text.c_str(), -1, &extent,
+                  DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    }
+    const RECT corner = scaled(onWindow(layout::kDraw3D1, layout::kLabel1.geometry), dpi_);
+    label1_.textBox =
+        RECT{corner.left, corner.top, corner.left + extent.right, corner.top + extent.bottom};
+    place(label1_.handle, label1_.textBox);
+}
+
+void MainWindow::layOutHeading(LabelControl& heading, const layout::Panel& panel,
+                               const layout::Label& entry, HFONT designFont)
+{
+    // Outline faces do not grow exactly in proportion from one size to
+    // another, so a heading that just fits its line at 100 % may not at
+    // another scale: the headings keep the lines they have at 100 %, and
+    // their controls reach to the panel's right edge, room for a line a
+    // little longer than the box.
+    heading.text = wrapped(toWide(entry.text), designFont, entry.geometry.width);
+    heading.format = DT_NOCLIP;
+    heading.textBox = scaled(onWindow(panel, entry.geometry), dpi_);
+    RECT control = heading.textBox;
+    control.right = scaled(panel.geometry.left + panel.geometry.width, dpi_);
+    place(heading.handle, control);
+}
+
+void MainWindow::fitClientArea(bool keepCentre)
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int wider = scaled(layout::kClientWidth, dpi_) - client.right;
+    const int higher = scaled(layout::kClientHeight, dpi_) - client.bottom;
+    if (wider == 0 && higher == 0)
+        return;
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    const int left = keepCentre ? frame.left - wider / 2 : frame.left;
+    const int top = keepCentre ? frame.top - higher / 2 : frame.top;
+    SetWindowPos(window_, nullptr, left, top, frame.right - frame.left + wider,
+                 frame.bottom - frame.top + higher, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested)
+{
+    if (dpi == 0)
+        return;
+    layOut(dpi);
+    // Windows suggests a place and a size for the new scale; the client
+    // area must still be exactly the layout's, frame or no frame.
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    fitClientArea(false);
 }
 
 void MainWindow::onDestroy(HWND /*window*/)
 {
+    accessibleNotes_.clear();
     PostQuitMessage(0);
 }
 
@@ -252,87 +327,41 @@ void MainWindow::onPaint(HWND window)
     const PaintDc paint(window);
     RECT client{};
     GetClientRect(window, &client);
-
-    // Painted off screen and copied in one go, so the panels never flicker.
-    const UniqueDc buffer(CreateCompatibleDC(paint.get()));
-    const UniqueBitmap bitmap(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    {
-        const Selection selected(buffer.get(), bitmap.get());
-        paintClientArea(buffer.get(), client);
-        BitBlt(paint.get(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
-    }
+    paintBuffered(paint.get(), SIZE{client.right, client.bottom}, POINT{0, 0},
+                  [&](HDC dc) { paintPanels(dc, client, dpi_); });
 }
 
-void MainWindow::paintClientArea(HDC dc, const RECT& client)
+void MainWindow::drawLabelControl(const DRAWITEMSTRUCT& item)
 {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    // In creation order, so the upper panels cover the bottom one's first row.
-    for (const layout::Panel* panel : {&layout::kDraw3D1, &layout::kDraw3D2, &layout::kDraw3D3})
-        fillPanel(dc, *panel);
+    const LabelControl* label = &label1_;
+    if (item.hwndItem == label3_.handle)
+        label = &label3_;
+    else if (item.hwndItem == label4_.handle)
+        label = &label4_;
 
-    // Labels are transparent: the blend shows behind the text.
-    SetBkMode(dc, TRANSPARENT);
-    drawLabel(dc, labelBox(layout::kDraw3D1, layout::kLabel1), layout::kLabel1.text,
-              versionFont_.get(), colour(layout::kVersionColour), DT_SINGLELINE | DT_NOCLIP);
-    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-    drawLabel(dc, labelBox(layout::kDraw3D2, layout::kLabel3), layout::kLabel3.text,
-              headingFont_.get(), text, DT_WORDBREAK);
-    drawLabel(dc, labelBox(layout::kDraw3D3, layout::kLabel4), layout::kLabel4.text,
-              headingFont_.get(), text, DT_WORDBREAK);
+    // The label paints the panels' blend behind its text itself, exactly as
+    // the window paints it around the label.
+    RECT control = item.rcItem;
+    MapWindowPoints(item.hwndItem, window_, reinterpret_cast<POINT*>(&control), 2);
+    RECT client{};
+    GetClientRect(window_, &client);
+    paintBuffered(item.hDC, SIZE{control.right - control.left, control.bottom - control.top},
+                  POINT{control.left, control.top}, [&](HDC dc) {
+                      paintPanels(dc, client, dpi_);
+                      const COLORREF ink =
+                          label->ink == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : label->ink;
+                      drawLabel(dc, label->textBox, label->text.c_str(), label->font, ink,
+                                label->format);
+                  });
 }
 
 void MainWindow::onDrawItem(HWND /*window*/, const DRAWITEMSTRUCT* item)
 {
-    const HDC dc = item->hDC;
-    RECT box = item->rcItem;
-    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const bool focused = (item->itemState & ODS_FOCUS) != 0;
-    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-
-    FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
-    // The focused button wears the heavy frame of the default button.
-    if (focused) {
-        FrameRect(dc, &box, GetSysColorBrush(COLOR_WINDOWFRAME));
-        InflateRect(&box, -1, -1);
-    }
-    DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0U));
-
-    // Picture and caption side by side, centred together; pressed, they
-    // move one pixel down and right.
-    const std::wstring caption = windowText(item->hwndItem);
-    const Selection selected(dc, dialogFont_.get());
-    RECT measured{};
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &measured,
-              DT_SINGLELINE | DT_CALCRECT);
-    const int shift = pressed ? 1 : 0;
-    const int contentWidth = layout::kGlyphSize + kGlyphSpacing + measured.right;
-    const int left = box.left + (box.right - box.left - contentWidth) / 2 + shift;
-    const int glyphTop = box.top + (box.bottom - box.top - layout::kGlyphSize) / 2 + shift;
-    drawGlyph(dc, item->CtlID == kCloseId ? Glyph::OpenDoor : Glyph::Tick, POINT{left, glyphTop},
-              disabled);
-
-    RECT textBox{left + layout::kGlyphSize + kGlyphSpacing, box.top + shift, left + contentWidth,
-                 box.bottom + shift};
-    SetBkMode(dc, TRANSPARENT);
-    if (disabled) {
-        // The classic engraved caption: white shadow under grey text.
-        RECT shadow = textBox;
-        OffsetRect(&shadow, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &shadow,
-                  DT_SINGLELINE | DT_VCENTER);
-        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-    } else {
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    }
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &textBox,
-              DT_SINGLELINE | DT_VCENTER);
-
-    if (focused) {
-        RECT dotted = box;
-        InflateRect(&dotted, -3, -3);
-        DrawFocusRect(dc, &dotted);
-    }
+    if (item->CtlType == ODT_STATIC)
+        drawLabelControl(*item);
+    else
+        drawButton(*item, fonts_.dialog.get(),
+                   item->CtlID == kCloseId ? Glyph::OpenDoor : Glyph::Tick, dpi_);
 }
 
 void MainWindow::onActivate(HWND /*window*/, UINT state, HWND /*other*/, BOOL /*minimised*/)

@@ -3,8 +3,9 @@
 #include "frame/CommandFrame.h"
 #include "frame/Session.h"
 #include "frame/UserInterface.h"
-#include "win32/Handles.h"
+#include "win32/Accessibility.h"
 #include "win32/Win.h"
+#include "win32/WindowFonts.h"
 #include "window/WindowLayout.h"
 
 #include <filesystem>
@@ -22,7 +23,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates the window and shows it centred on the screen.
+    // Creates the window at the scale of the screen's monitor and shows it
+    // centred there.
     bool create(HINSTANCE instance, int showCommand);
     HWND handle() const { return window_; }
 
@@ -44,9 +46,29 @@ private:
     void onDrawItem(HWND window, const DRAWITEMSTRUCT* item);
     BOOL onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMessage);
     LRESULT onGetDefaultId(HWND window);
+    void onDpiChanged(UINT dpi, const RECT& suggested);
 
-    HWND createButton(HWND parent, int id, const layout::Panel& panel, const layout::Button& entry);
-    void paintClientArea(HDC dc, const RECT& client);
+    // A label as the window draws it at the current dpi: where its text
+    // goes, the text (a heading broken into lines where it breaks at 100 %),
+    // and how it looks.
+    struct LabelControl {
+        HWND handle = nullptr;
+        RECT textBox{};
+        std::wstring text;
+        HFONT font = nullptr;
+        // CLR_INVALID: the system's window-text colour, as it is when painted.
+        COLORREF ink = CLR_INVALID;
+        UINT format = 0;
+    };
+
+    HWND createButton(int id, const layout::Button& entry);
+    HWND createLabel(int id, const layout::Label& entry);
+    void layOut(UINT dpi);
+    void layOutHeading(LabelControl& heading, const layout::Panel& panel,
+                       const layout::Label& entry, HFONT designFont);
+    void layOutVersion();
+    void fitClientArea(bool keepCentre);
+    void drawLabelControl(const DRAWITEMSTRUCT& item);
     void BExportarClick();
     void BImportarClick();
     void BCloseClick();
@@ -64,11 +86,16 @@ private:
     HWND bClose_ = nullptr;
     HWND bExportar_ = nullptr;
     HWND bImportar_ = nullptr;
+    // The version and the two headings: text a screen reader can read.
+    LabelControl label1_;
+    LabelControl label3_;
+    LabelControl label4_;
     // The control that had the focus when the window was last deactivated.
     HWND focus_ = nullptr;
-    UniqueFont dialogFont_;
-    UniqueFont versionFont_;
-    UniqueFont headingFont_;
+    // The dpi the window is laid out at, and its fonts at that dpi.
+    UINT dpi_ = 96;
+    WindowFonts fonts_;
+    AccessibleNotes accessibleNotes_;
 };
 
 } // namespace tmq::win32

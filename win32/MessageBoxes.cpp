@@ -1,5 +1,6 @@
 #include "win32/MessageBoxes.h"
 
+#include "win32/Dpi.h"
 #include "win32/Handles.h"
 #include "win32/Text.h"
 #include "window/WindowLayout.h"
@@ -28,9 +29,10 @@ BOOL CALLBACK moveChild(HWND child, LPARAM shift)
 // fits beside the close box.
 void fitCaption(HWND box)
 {
+    // The caption is measured at the scale the box is drawn at.
+    const UINT dpi = dpiOfWindow(box);
     NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (!nonClientMetrics(metrics, dpi))
         return;
     const int length = GetWindowTextLengthW(box);
     std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
@@ -44,7 +46,7 @@ void fitCaption(HWND box)
         const Selection selected(dc.get(), font.get());
         GetTextExtentPoint32W(dc.get(), caption.c_str(), length, &extent);
     }
-    const int needed = extent.cx + 2 * metrics.iCaptionWidth + 4 * GetSystemMetrics(SM_CXEDGE);
+    const int needed = extent.cx + 2 * metrics.iCaptionWidth + 4 * systemMetric(SM_CXEDGE, dpi);
     RECT client{};
     GetClientRect(box, &client);
     if (client.right >= needed)

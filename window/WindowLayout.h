@@ -52,6 +52,10 @@ struct Button {
     // "&" marks the mnemonic letter.
     const char* caption;
     Rect geometry;
+    // What screen readers say besides the caption: the heading of the
+    // command the button runs, so that two "Aceptar" can be told apart;
+    // empty where the caption says it all.
+    const char* description;
 };
 
 inline constexpr const char* kCaption = "Exportar e importar datos entre Mirtavel y Quelmar ";
@@ -82,9 +86,11 @@ inline constexpr Label kLabel4{
     "Label4", "Transformar datos desde Mirtavel hacia Quelmar", {8, 24, 305, 57}};
 
 // Tab order: BClose, BExportar, BImportar; BClose has the first focus.
-inline constexpr Button kBClose{"BClose", "&Salir", {256, 32, 89, 25}};
-inline constexpr Button kBExportar{"BExportar", "Aceptar", {96, 120, 89, 25}};
-inline constexpr Button kBImportar{"BImportar", "Aceptar", {96, 120, 89, 25}};
+inline constexpr Button kBClose{"BClose", "&Salir", {256, 32, 89, 25}, ""};
+inline constexpr Button kBExportar{
+    "BExportar", "Aceptar", {96, 120, 89, 25}, "Transformar datos desde Quelmar hacia Mirtavel"};
+inline constexpr Button kBImportar{
+    "BImportar", "Aceptar", {96, 120, 89, 25}, "Transformar datos desde Mirtavel hacia Quelmar"};
 
 // Side of the square button pictures.
 inline constexpr int kGlyphSize = 18;

@@ -9,7 +9,8 @@
 //                 a suggested rectangle at the window's place, written into
 //                 the window's process;
 //   accessible    prints, for the window and each of its controls, what a
-//                 screen reader gets through oleacc: role|name|description.
+//                 screen reader gets through oleacc:
+//                 window handle|role number|name|description.
 // Exits with 2 when the window is not there or a step fails.
 // A test program, not the product: it may use what Windows 10 brings.
 #undef _WIN32_WINNT
@@ -91,9 +92,11 @@ std::string utf8(const wchar_t* text)
     return out;
 }
 
-// One line: role|name|description of the client object of `window`.
+// One line: handle|role number|name|description of the client object of
+// `window`.
 void describe(HWND window)
 {
+    std::printf("%016llx|", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     IAccessible* object = nullptr;
     const HRESULT found =
         AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
@@ -106,15 +109,14 @@ void describe(HWND window)
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     VARIANT role{};
-    wchar_t roleText[128] = L"";
+    long roleNumber = 0;
     if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4)
-        GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 128);
+        roleNumber = role.lVal;
     BSTR name = nullptr;
     BSTR description = nullptr;
     object->get_accName(self, &name);
     object->get_accDescription(self, &description);
-    std::printf("%s|%s|%s\n", utf8(roleText).c_str(), utf8(name).c_str(),
-                utf8(description).c_str());
+    std::printf("%ld|%s|%s\n", roleNumber, utf8(name).c_str(), utf8(description).c_str());
     SysFreeString(name);
     SysFreeString(description);
     object->Release();

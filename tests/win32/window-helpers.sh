@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# What the tests of the Windows window share: a virtual display with Wine on
+# it, and the ways a user meets the window there. Source it after setting
+#   exe        the window program (TransMirtavQuelmar.exe)
+#   artefacts  the folder for screenshots
+# then call window_session_start SCREEN_SIZE (1024x768, say).
+#
+# It sets `work` (a temporary folder, removed at exit), `app` (the running
+# program's process), `window` (its X window, after `start`) and `title`
+# (the title the program derives from its executable's name).
+
+caption='^Exportar e importar datos entre Mirtavel y Quelmar $'
+name=$(basename "$exe")
+name=${name%%.*}
+title="${name:0:1}$(tr '[:upper:]' '[:lower:]' <<<"${name:1}")"
+
+helpers_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+work=$(mktemp -d)
+xvfb=""
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null
+  tmq_wine_stop 2>/dev/null || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FALLO: $*" >&2
+  [ -n "${DISPLAY:-}" ] && import -window root "$artefacts/failure.png" 2>/dev/null
+  exit 1
+}
+
+# A virtual display of the given size, and a fresh Wine prefix with one
+# wineserver for the whole run on it.
+window_session_start() {
+  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || fail "no arranca Xvfb"
+  export DISPLAY=":$(cat "$work/display")"
+
+  # shellcheck source=../../scripts/wine-env.sh
+  source "$helpers_root/scripts/wine-env.sh"
+  tmq_wine_start "$work"
+  trap cleanup EXIT
+
+  # The folder the file dialog opens first, with a document to choose.
+  mkdir -p "$WINEPREFIX/drive_c/MTEMP/XML"
+  cp "$helpers_root/examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
+}
+
+# Prints the id of the visible window whose name matches, once it shows.
+wait_for_window() {
+  local id
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_until_gone() {
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits for the program to end and checks that it ended normally.
+wait_for_exit() {
+  for _ in $(seq 300); do
+    if ! kill -0 "$app" 2>/dev/null; then
+      local status=0
+      wait "$app" || status=$?
+      app=""
+      [ "$status" -eq 0 ] || fail "$1: el programa termina con $status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "$1: la ventana no se cierra"
+}
+
+# Keys go to the focused window; with no window manager that is the one
+# under the pointer.
+point_at() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+}
+
+start() {
+  "$TMQ_WINE" "$exe" >"$work/app.log" 2>&1 </dev/null &
+  app=$!
+  window=$(wait_for_window "$caption") || fail "$1: la ventana no aparece"
+  point_at "$window"
+}
+
+screenshot() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$artefacts/$2"
+}
+
+# Checks a pixel of the client area in the window's screenshot against a
+# colour, allowing for the rounding of the blend. The client area lies at
+# `clientLeft`, `clientTop` in the screenshot.
+pixel_near() {
+  local png=$1 x=$2 y=$3 want=$4 got
+  got=$(convert "$png" -format \
+    "%[fx:round(255*p{$((clientLeft + x)),$((clientTop + y))}.r)] \
+%[fx:round(255*p{$((clientLeft + x)),$((clientTop + y))}.g)] \
+%[fx:round(255*p{$((clientLeft + x)),$((clientTop + y))}.b)]" info:)
+  read -r r g b <<<"$got"
+  local wr=$((16#${want:0:2})) wg=$((16#${want:2:2})) wb=$((16#${want:4:2}))
+  for pair in "$r $wr" "$g $wg" "$b $wb"; do
+    read -r have expected <<<"$pair"
+    local diff=$((have - expected))
+    [ ${diff#-} -le 4 ] || fail "el punto ($x, $y) es $got y no #$want"
+  done
+}
