@@ -8,6 +8,8 @@
 #include "window/AppTitle.h"
 #include "window/WindowLayout.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -38,6 +40,16 @@ QRect toRect(const layout::Rect& rect)
 QString fromUtf8(const char* utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// Screen readers meet the window as a dialog, as they meet the system's own
+// dialogs, named by its caption; left to Qt, a window of its own class reads
+// as a plain pane.
+QAccessibleInterface* dialogInterface(const QString& className, QObject* object)
+{
+    if (className != QLatin1String(TMForm::staticMetaObject.className()) || !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
 }
 
 GradientPanel* makePanel(const layout::Panel& panel, QWidget* parent)
@@ -96,6 +108,7 @@ TMForm::TMForm(std::filesystem::path workingFolder, Commands commands, QWidget* 
       applicationTitle_(QString::fromStdString(
           tmq::applicationTitle(QCoreApplication::applicationFilePath().toStdString())))
 {
+    QAccessible::installFactory(&dialogInterface);
     setObjectName(QStringLiteral("MForm"));
     setWindowTitle(fromUtf8(layout::kCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -174,6 +187,8 @@ QPushButton* TMForm::makeButton(const layout::Button& entry, const QPixmap& pict
     button->setGeometry(toRect(entry.geometry));
     button->setIcon(buttonIcon(picture));
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
+    // Two buttons read "Aceptar"; the description says which command each runs.
+    button->setAccessibleDescription(fromUtf8(entry.description));
     // Auto-default buttons react to Enter and are drawn as the default
     // button while they have the focus, also outside a dialog.
     button->setAutoDefault(true);

@@ -25,6 +25,8 @@ packages=(
   imagemagick
   # The Debian package (make package): dpkg-shlibdeps and what it needs.
   file
+  # The window read as a screen reader reads it: AT-SPI on a private session bus.
+  python3-pyatspi at-spi2-core dbus-daemon
 )
 # `make fuzz` builds with clang and libFuzzer; nothing else needs them.
 if [ "${1:-}" = fuzz ]; then
