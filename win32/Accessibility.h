@@ -10,11 +10,6 @@
 
 namespace tmq::win32 {
 
-inline void releaseInterface(IUnknown* object)
-{
-    object->Release();
-}
-
 // Tells screen readers what the controls alone do not: that the window is a
 // dialog, and which command each of the two "Aceptar" buttons runs. The
 // notes are the system's dynamic annotations, which both Active
@@ -35,7 +30,7 @@ public:
     void clear();
 
 private:
-    Unique<IAccPropServices*, &releaseInterface> services_;
+    UniqueInterface<IAccPropServices> services_;
     std::vector<HWND> annotated_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "win32/Win.h"
 
+#include <unknwn.h>
+
 #include <utility>
 
 namespace tmq::win32 {
@@ -42,6 +44,14 @@ using UniqueBrush = Unique<HBRUSH, &DeleteObject>;
 using UniquePen = Unique<HPEN, &DeleteObject>;
 using UniqueDc = Unique<HDC, &DeleteDC>;
 using UniqueHook = Unique<HHOOK, &UnhookWindowsHookEx>;
+
+inline void releaseInterface(IUnknown* object)
+{
+    object->Release();
+}
+
+// A COM interface, released when it goes.
+template <typename Interface> using UniqueInterface = Unique<Interface*, &releaseInterface>;
 
 // Selects a GDI object into a device context and puts the earlier one back.
 class Selection {

@@ -48,6 +48,15 @@ layout::Rect onWindow(const layout::Panel& panel, const layout::Rect& box)
                         box.height};
 }
 
+// A control of the window, placed when the window is laid out.
+HWND createChild(HWND parent, int id, const wchar_t* className, const char* text, DWORD style)
+{
+    return CreateWindowExW(0, className, toWide(text).c_str(), style, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
 void place(HWND control, const RECT& box)
 {
     SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
@@ -198,22 +207,16 @@ BOOL MainWindow::onCreate(HWND window, LPCREATESTRUCT /*create*/)
 
 HWND MainWindow::createButton(int id, const layout::Button& entry)
 {
-    const std::wstring text = toWide(entry.caption);
-    return CreateWindowExW(
-        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+    return createChild(window_, id, L"BUTTON", entry.caption,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
 }
 
 HWND MainWindow::createLabel(int id, const layout::Label& entry)
 {
     // Drawn by the window, transparent over the panels' blends; its text is
     // what screen readers read. No "&" in it marks a mnemonic.
-    const std::wstring text = toWide(entry.text);
-    return CreateWindowExW(
-        0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0, 0, 0, 0,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), nullptr);
+    return createChild(window_, id, L"STATIC", entry.text,
+                       WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX);
 }
 
 void MainWindow::layOut(UINT dpi)
