@@ -1,5 +1,6 @@
 #include "import/TimetablePage.h"
 
+#include "base/DefaultBrowser.h"
 #include "base/Error.h"
 #include "base/FolderLock.h"
 #include "base/PlatformFiles.h"
@@ -127,7 +128,7 @@ private:
 
     bool hasMissing(const TimetableView::Lesson& lesson) const
     {
-        return view_.subjects[lesson.subject].missing || view_.slots[lesson.slot].missing ||
+        return view_.subjects[lesson.subject].missing || view_.timeSlots[lesson.slot].missing ||
                view_.groups[lesson.group].missing || view_.rooms[lesson.room].missing;
     }
 
@@ -281,7 +282,7 @@ private:
         case ImportJoins::Partner::Subject:
             return view_.subjects[entity];
         case ImportJoins::Partner::Slot:
-            return view_.slots[entity];
+            return view_.timeSlots[entity];
         case ImportJoins::Partner::Room:
             return view_.rooms[entity];
         case ImportJoins::Partner::Group:
@@ -298,7 +299,7 @@ private:
         else
             out_ += "sin día de la semana";
         out_ += ", hora " + std::to_string(lesson.hour) + " (";
-        const Entity& slot = view_.slots[lesson.slot];
+        const Entity& slot = view_.timeSlots[lesson.slot];
         out_ += slot.missing ? slot.codes : slot.name;
         out_ += ")";
     }
@@ -471,7 +472,7 @@ private:
     {
         const Entity& teacher = view_.teachers[lesson.teacher];
         const Entity& subject = view_.subjects[lesson.subject];
-        const Entity& slot = view_.slots[lesson.slot];
+        const Entity& slot = view_.timeSlots[lesson.slot];
         const Entity& group = view_.groups[lesson.group];
         const Entity& room = view_.rooms[lesson.room];
         const Entity& second = kind == Kind::Group ? teacher : group;
@@ -549,6 +550,18 @@ std::string defaultTimetablePagePath()
     if (error)
         throw Error("No se encuentra la carpeta temporal del usuario: " + systemReason(error));
     return pathToUtf8(folder / kTimetablePageName);
+}
+
+std::string openTimetablePage(const std::filesystem::path& workingFolder)
+{
+    try {
+        const std::string page = defaultTimetablePagePath();
+        writeTimetablePage(workingFolder, page);
+        openInDefaultBrowser(page);
+        return {};
+    } catch (const std::exception& error) {
+        return errorReportText(userText(error));
+    }
 }
 
 } // namespace tmq

@@ -27,4 +27,9 @@ void writeTimetablePage(const std::filesystem::path& workingFolder, const std::s
 // HorarioMirtavel.html in the user's temporary folder, as UTF-8.
 std::string defaultTimetablePagePath();
 
+// What the desktop's "Ver horario de Mirtavel" does: writes the page of
+// `workingFolder` to its default place and opens it in the default browser.
+// Empty when done; otherwise the text of the error report, for a box.
+std::string openTimetablePage(const std::filesystem::path& workingFolder);
+
 } // namespace tmq

@@ -431,7 +431,7 @@ private:
     const ImportJoins& joins_;
     TimetableView view_;
     EntityTable subjects_{view_.subjects};
-    EntityTable slots_{view_.slots};
+    EntityTable slots_{view_.timeSlots};
     EntityTable groups_{view_.groups};
     EntityTable rooms_{view_.rooms};
     std::array<int, 7> column_{};

@@ -91,7 +91,7 @@ struct TimetableView {
 
     std::vector<Entity> teachers; // one per employee list, in order
     std::vector<Entity> subjects;
-    std::vector<Entity> slots;
+    std::vector<Entity> timeSlots;
     std::vector<Entity> groups; // the groups of GRUPOST, then the codes it lacks
     std::vector<Entity> rooms;  // the same for AULAT
     std::vector<Lesson> lessons;
