@@ -44,9 +44,13 @@ void openInDefaultBrowser(const std::string& path)
     const DWORD error = GetLastError();
     if (SUCCEEDED(com))
         CoUninitialize();
-    if (!opened)
-        cannotOpen(path,
-                   systemReason(std::error_code(static_cast<int>(error), std::system_category())));
+    if (opened)
+        return;
+    if (error == ERROR_NO_ASSOCIATION)
+        cannotOpen(path, "Windows no tiene ningún programa para abrir las páginas HTML; elija un "
+                         "navegador predeterminado en la configuración de Windows");
+    cannotOpen(path,
+               systemReason(std::error_code(static_cast<int>(error), std::system_category())));
 }
 
 #else

@@ -245,9 +245,12 @@ private:
     {
         std::map<std::string, int> orphans;
         DbfTable& soluc = tables_.soluc;
-        FieldOf prof(soluc, "PROF");
+        // Only with PROFT empty can SOLUC lack a readable PROF here, which the
+        // lists did not need: its rows then carry no teacher's code at all.
+        const std::optional<int> prof = soluc.findReadableField("PROF");
         for (soluc.first(); !soluc.eof(); soluc.next())
-            if (const std::string code = prof.text(); !teacherKeys_.count(code))
+            if (const std::string code = prof ? soluc.asText(*prof) : std::string();
+                !teacherKeys_.count(code))
                 ++orphans[code];
         if (joins_)
             joins_->withoutTeacher = orphans;

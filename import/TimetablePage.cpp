@@ -165,7 +165,8 @@ private:
         out_ += "<a href=\"#";
         gridId(kind, entity);
         out_ += "\">";
-        out_ += view_.entities(kind)[entity].name;
+        const Entity& named = view_.entities(kind)[entity];
+        out_ += named.missing ? named.codes : named.name;
         out_ += "</a>";
     }
 

@@ -25,6 +25,7 @@ public:
     {
     }
     std::string text() const { return index_ ? table_.asText(*index_) : std::string(); }
+    bool present() const { return index_.has_value(); }
 
 private:
     const DbfTable& table_;
@@ -319,7 +320,10 @@ private:
     template <typename Make>
     void readTable(DbfTable& table, const char* keyField, EntityTable& entities, Make make)
     {
+        // Without its key, a table no lesson can have found gives no grids.
         const OptionalField key(table, keyField);
+        if (!key.present())
+            return;
         for (table.first(); !table.eof(); table.next()) {
             const std::string code = key.text();
             entities.addRow(table.recordNumber(), code, [&] { return make(code); });

@@ -4,7 +4,8 @@
 # import) with accented names, its tables compared byte for byte and its
 # result element by element with the Linux build's, and its sharing with a
 # second Windows process; then the window, driven on a virtual display
-# (tests/win32/window-test.sh), and the setup program installed and
+# (tests/win32/window-test.sh) and "Ver horario de Mirtavel"
+# (tests/win32/launcher-test.sh), and the setup program installed and
 # uninstalled in a prefix of its own (tests/windows/installer-test.sh).
 # Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
@@ -17,7 +18,8 @@ suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests 
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
-  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar installer >/dev/null
+  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file TransMirtavQuelmar transmirtavquelmar-horario \
+  installer >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -136,6 +138,9 @@ tmq_wine_stop
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v convert >/dev/null; then
   bash "$root/tests/win32/window-test.sh" "$build/TransMirtavQuelmar.exe" "$build/window-test" ||
     fail "la ventana (capturas en $build/window-test)"
+  bash "$root/tests/win32/launcher-test.sh" "$build/transmirtavquelmar-horario.exe" "$cli" \
+    "$linux/transmirtavquelmar-cli" "$build/window-test" ||
+    fail "Ver horario de Mirtavel (capturas en $build/window-test)"
 else
   echo "Sin Xvfb, xdotool o ImageMagick: se omite la prueba de la ventana"
 fi
