@@ -3,6 +3,7 @@
 #include "import/HtmlText.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <optional>
 #include <set>
@@ -17,7 +18,7 @@ using Partner = ImportJoins::Partner;
 
 constexpr std::string_view kWeekdayLetters = "LMXJVSD";
 
-// A field the view reads where the table has it; the import needs it not.
+// A field read where the table has it: the import does not need it.
 class OptionalField {
 public:
     OptionalField(const DbfTable& table, std::string_view name)
@@ -101,14 +102,13 @@ public:
 
     std::uint32_t ofRow(int row) const { return byRow_.at(static_cast<std::size_t>(row)); }
 
-    // The entity of a code the table lacks; `added` tells whether it is new.
-    std::uint32_t ofMissing(const std::string& code, Entity entity, bool& added)
+    // The entity of a code the table lacks, made by `make` when first met.
+    template <typename Make> std::uint32_t ofMissing(const std::string& code, Make make)
     {
-        const auto [found, isNew] =
+        const auto [found, added] =
             missing_.try_emplace(code, static_cast<std::uint32_t>(entities_.size()));
-        added = isNew;
-        if (isNew)
-            entities_.push_back(std::move(entity));
+        if (added)
+            entities_.push_back(make());
         return found->second;
     }
 
@@ -362,37 +362,58 @@ private:
         }
         view_.withoutTeacher = joins_.withoutTeacher;
 
-        std::vector<TimetableView::Unmatched> byPartner[4];
+        // Per partner, the codes missing in the order first met, and where
+        // each one's count is.
+        struct Unmatched {
+            std::vector<TimetableView::Unmatched> list;
+            std::unordered_map<std::uint32_t, std::size_t> at;
+        };
+        std::array<Unmatched, 4> byPartner;
         for (const ImportJoins::Missing& missing : joins_.missing) {
-            TimetableView::Lesson& lesson = view_.lessons.at(missing.lesson);
-            const Entity entity = missingEntity(partnerWord(missing.partner), missing.code,
-                                                partnerTableName(missing.partner));
-            bool added = false;
-            std::uint32_t index = 0;
-            switch (missing.partner) {
-            case Partner::Subject:
-                index = lesson.subject = subjects_.ofMissing(missing.code, entity, added);
-                break;
-            case Partner::Slot:
-                index = lesson.slot = slots_.ofMissing(missing.code, entity, added);
-                break;
-            case Partner::Room:
-                index = lesson.room = rooms_.ofMissing(missing.code, entity, added);
-                break;
-            case Partner::Group:
-                index = lesson.group = groups_.ofMissing(missing.code, entity, added);
-                break;
-            }
-            auto& list = byPartner[static_cast<int>(missing.partner)];
+            const Partner partner = missing.partner;
+            const std::uint32_t entity = tableOf(partner).ofMissing(missing.code, [&] {
+                return missingEntity(partnerWord(partner), missing.code, partnerTableName(partner));
+            });
+            view_.lessons.at(missing.lesson).*lessonField(partner) = entity;
+            Unmatched& unmatched = byPartner[static_cast<std::size_t>(partner)];
+            const auto [at, added] = unmatched.at.try_emplace(entity, unmatched.list.size());
             if (added)
-                list.push_back({missing.partner, index, 0});
-            // Entities of missing codes are few: the list is searched from its end.
-            auto found = std::find_if(list.rbegin(), list.rend(),
-                                      [index](const auto& u) { return u.entity == index; });
-            ++found->lessons;
+                unmatched.list.push_back({partner, entity, 0});
+            ++unmatched.list[at->second].lessons;
         }
-        for (const auto& list : byPartner)
-            view_.unmatched.insert(view_.unmatched.end(), list.begin(), list.end());
+        for (const Unmatched& unmatched : byPartner)
+            view_.unmatched.insert(view_.unmatched.end(), unmatched.list.begin(),
+                                   unmatched.list.end());
+    }
+
+    EntityTable& tableOf(Partner partner)
+    {
+        switch (partner) {
+        case Partner::Subject:
+            return subjects_;
+        case Partner::Slot:
+            return slots_;
+        case Partner::Room:
+            return rooms_;
+        case Partner::Group:
+            break;
+        }
+        return groups_;
+    }
+
+    static std::uint32_t TimetableView::Lesson::*lessonField(Partner partner)
+    {
+        switch (partner) {
+        case Partner::Subject:
+            return &TimetableView::Lesson::subject;
+        case Partner::Slot:
+            return &TimetableView::Lesson::slot;
+        case Partner::Room:
+            return &TimetableView::Lesson::room;
+        case Partner::Group:
+            break;
+        }
+        return &TimetableView::Lesson::group;
     }
 
     void findClashes()

@@ -26,8 +26,8 @@ packages=(
   # The Debian package (make package): dpkg-shlibdeps and what it needs.
   file
   # The timetable page's test in a real browser: Chromium, its DevTools
-  # protocol from Python, and the printed PDF's pages.
-  chromium python3-websocket poppler-utils
+  # protocol from Python, the printed PDF's pages, an HTML parser.
+  chromium python3-websocket poppler-utils python3-html5lib
 )
 # `make fuzz` builds with clang and libFuzzer; nothing else needs them.
 if [ "${1:-}" = fuzz ]; then

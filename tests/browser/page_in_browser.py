@@ -6,6 +6,7 @@ four more rows in SOLUC: a second lesson for MNP at Monday's first hour in a
 room AULAT lacks (a clash and a missing partner), a row with DIA 0 and a row
 of a teacher PROFT lacks. Then:
 
+- its source parses as HTML without a single parse error (html5lib);
 - Chromium loads the page with no console message, no error and no request
   but the page itself;
 - its DOM (--dump-dom) holds one grid per teacher, group and room, every
@@ -157,6 +158,7 @@ def main():
         if made.returncode != 0:
             fail(f"report salió con {made.returncode}: {made.stderr}")
         url = page.as_uri()
+        check_source(page)
 
         requests, messages = load_and_listen(url, work / "perfil-1")
         if requests != [url]:
@@ -180,6 +182,16 @@ def main():
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 0
+
+
+def check_source(page):
+    import html5lib  # python3-html5lib
+
+    parser = html5lib.HTMLParser()
+    parser.parse(page.read_bytes(), transport_encoding="utf-8")
+    if parser.errors:
+        fail(f"la página no es HTML sin errores: {parser.errors[:5]}")
+    print("ok: el código de la página es HTML sin errores de análisis")
 
 
 def grids_of(dom):
