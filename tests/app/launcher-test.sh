@@ -51,25 +51,10 @@ chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH" HOME="$work/home" TMPDIR="$work/tmp" LC_ALL=C.UTF-8
 unset WINEPREFIX QT_QPA_PLATFORM
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "no arranca Xvfb"
-export DISPLAY=":$(cat "$work/display")"
-
-# Waits for the launcher to end; its exit code goes to $status.
-wait_for_exit() {
-  for _ in $(seq 600); do
-    if ! kill -0 "$app" 2>/dev/null; then
-      status=0
-      wait "$app" || status=$?
-      app=""
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "$1: el programa no termina"
-}
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+# shellcheck source=../support/display.sh
+source "$root/tests/support/display.sh"
+tmq_display_start "$work"
 
 # --- No working folder: the error box ---------------------------------------
 
@@ -77,20 +62,15 @@ expected=$("$cli" report 2>&1 >/dev/null || true)
 [ -n "$expected" ] || fail "la línea de órdenes no dio error sin carpeta de trabajo"
 $exec_line 2>"$work/launcher.err" &
 app=$!
-box=""
-for _ in $(seq 300); do
-  box=$(xdotool search --onlyvisible --name '^Ver horario de Mirtavel$' 2>/dev/null | head -1) || true
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no aparece el mensaje titulado Ver horario de Mirtavel"
+box=$(wait_for_window '^Ver horario de Mirtavel$') ||
+  fail "no aparece el mensaje titulado Ver horario de Mirtavel"
 # Qt may add notes of its own after the program's line.
 shown=$(head -1 "$work/launcher.err")
 [ "$shown" = "$expected" ] || fail "el error dice «$shown» y la línea de órdenes «$expected»"
 eval "$(xdotool getwindowgeometry --shell "$box")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 xdotool key Return
-wait_for_exit "el mensaje"
+wait_for_end "el mensaje"
 [ "$status" = 1 ] || fail "tras el error sale con $status, no con 1"
 echo "ok: sin carpeta de trabajo, el mensaje dice lo mismo que la línea de órdenes e Intro lo cierra"
 
@@ -98,12 +78,11 @@ echo "ok: sin carpeta de trabajo, el mensaje dice lo mismo que la línea de órd
 
 mtemp="$HOME/.wine/drive_c/MTEMP"
 mkdir -p "$mtemp"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
 "$cli" export "$root/examples/centro.xml" --dir "$mtemp" >/dev/null
 "$cli" demo-timetable --dir "$mtemp" >/dev/null
 $exec_line &
 app=$!
-wait_for_exit "la página"
+wait_for_end "la página"
 [ "$status" = 0 ] || fail "con las tablas sale con $status"
 grep -q '<h1>Horario de Mirtavel</h1>' "$TMPDIR/HorarioMirtavel.html" ||
   fail "no está la página en la carpeta temporal"

@@ -38,11 +38,9 @@ subsystem=$(x86_64-w64-mingw32-objdump -p "$launcher" | grep '^Subsystem')
 [[ "$subsystem" == *"(Windows GUI)"* ]] ||
   fail "$(basename "$launcher") no es un programa de ventanas: abriría una consola"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "no arranca Xvfb"
-export DISPLAY=":$(cat "$work/display")"
+# shellcheck source=../support/display.sh
+source "$root/tests/support/display.sh"
+tmq_display_start "$work"
 
 # shellcheck source=../../scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"
@@ -52,33 +50,6 @@ trap cleanup EXIT
 mtemp="$WINEPREFIX/drive_c/MTEMP"
 mkdir -p "$mtemp"
 "$linux_cli" export "$root/examples/centro.xml" --dir "$mtemp" >/dev/null
-
-wait_for_window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits for the launcher to end; its exit code goes to $status.
-wait_for_exit() {
-  for _ in $(seq 600); do
-    if ! kill -0 "$app" 2>/dev/null; then
-      status=0
-      wait "$app" || status=$?
-      app=""
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "$1: el programa no termina"
-}
 
 # --- Without SOLUC: the error box ------------------------------------------
 
@@ -94,7 +65,7 @@ eval "$(xdotool getwindowgeometry --shell "$box")"
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$artefacts/launcher-error.png"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 xdotool key Return
-wait_for_exit "el mensaje"
+wait_for_end "el mensaje"
 [ "$status" = 1 ] || fail "tras el error sale con $status, no con 1"
 echo "ok: sin SOLUC, el mensaje de error dice lo mismo que la línea de órdenes e Intro lo cierra"
 
@@ -113,7 +84,7 @@ chmod +x "$work/browser.sh"
   >/dev/null 2>&1
 "$TMQ_WINE" "$launcher" >"$work/launcher.log" 2>&1 </dev/null &
 app=$!
-wait_for_exit "la página"
+wait_for_end "la página"
 [ "$status" = 0 ] || fail "con las tablas sale con $status: $(cat "$work/launcher.log")"
 page=$(find "$WINEPREFIX/drive_c/users" -path '*/Temp/HorarioMirtavel.html' | head -1)
 [ -n "$page" ] || fail "no está HorarioMirtavel.html en la carpeta temporal"
