@@ -24,22 +24,6 @@ std::string_view weekdayLetter(const std::string& dayText)
     return {};
 }
 
-// How the report names a code of SOLUC joined with `partner`, and its table.
-const char* partnerWords(ImportJoins::Partner partner)
-{
-    switch (partner) {
-    case ImportJoins::Partner::Subject:
-        return "la asignatura";
-    case ImportJoins::Partner::Slot:
-        return "el tramo";
-    case ImportJoins::Partner::Room:
-        return "el aula";
-    case ImportJoins::Partner::Group:
-        break;
-    }
-    return "el grupo";
-}
-
 // Subject codes not beginning with a capital G are reported as this activity.
 constexpr std::string_view kDefaultActivity = "G439";
 
@@ -233,9 +217,10 @@ private:
         if (joins_)
             joins_->missing.push_back(
                 {static_cast<std::uint32_t>(joins_->lessons.size()), partner, key});
+        const PartnerNames& names = partnerNames(partner);
         if (report_.wanted())
-            report_.line(activity_ + ": " + partnerWords(partner) + " '" + cp1252ToUtf8(key) +
-                         "' de SOLUC no está en " + partnerTable(partner) +
+            report_.line(activity_ + ": " + names.withArticle + " '" + cp1252ToUtf8(key) +
+                         "' de SOLUC no está en " + names.table + " (" + names.key + ")" +
                          "; su valor queda vacío");
     }
 

@@ -56,20 +56,23 @@ struct ImportJoins {
     std::map<std::string, int> withoutTeacher;
 };
 
-// The table a code joined with `partner` is looked up in, and its key field.
-inline const char* partnerTable(ImportJoins::Partner partner)
+// How a code joined with a partner is named, and where it is looked up.
+struct PartnerNames {
+    const char* withArticle; // "la asignatura"
+    const char* noun;        // "Asignatura"
+    const char* table;       // "ASIGNOMT"
+    const char* key;         // "COD"
+};
+
+inline const PartnerNames& partnerNames(ImportJoins::Partner partner)
 {
-    switch (partner) {
-    case ImportJoins::Partner::Subject:
-        return "ASIGNOMT (COD)";
-    case ImportJoins::Partner::Slot:
-        return "DIASHORAST (DIHO)";
-    case ImportJoins::Partner::Room:
-        return "AULAT (ABREV)";
-    case ImportJoins::Partner::Group:
-        break;
-    }
-    return "GRUPOST (ABREV)";
+    static constexpr PartnerNames kNames[] = {
+        {"la asignatura", "Asignatura", "ASIGNOMT", "COD"},
+        {"el tramo", "Tramo", "DIASHORAST", "DIHO"},
+        {"el aula", "Aula", "AULAT", "ABREV"},
+        {"el grupo", "Grupo", "GRUPOST", "ABREV"},
+    };
+    return kNames[static_cast<int>(partner)];
 }
 
 } // namespace tmq

@@ -119,37 +119,6 @@ private:
     std::vector<std::uint32_t> byRow_;
 };
 
-// What a partner is called on the page, and the table it is looked up in.
-const char* partnerWord(Partner partner)
-{
-    switch (partner) {
-    case Partner::Subject:
-        return "Asignatura";
-    case Partner::Slot:
-        return "Tramo";
-    case Partner::Room:
-        return "Aula";
-    case Partner::Group:
-        break;
-    }
-    return "Grupo";
-}
-
-const char* partnerTableName(Partner partner)
-{
-    switch (partner) {
-    case Partner::Subject:
-        return "ASIGNOMT";
-    case Partner::Slot:
-        return "DIASHORAST";
-    case Partner::Room:
-        return "AULAT";
-    case Partner::Group:
-        break;
-    }
-    return "GRUPOST";
-}
-
 // Groups the lessons by the grid of `kind` each belongs to, keeping reading
 // order within a grid: a counting sort, linear in the lessons.
 TimetableView::GridLessons groupLessons(const std::vector<TimetableView::Lesson>& lessons,
@@ -372,7 +341,8 @@ private:
         for (const ImportJoins::Missing& missing : joins_.missing) {
             const Partner partner = missing.partner;
             const std::uint32_t entity = tableOf(partner).ofMissing(missing.code, [&] {
-                return missingEntity(partnerWord(partner), missing.code, partnerTableName(partner));
+                return missingEntity(partnerNames(partner).noun, missing.code,
+                                     partnerNames(partner).table);
             });
             view_.lessons.at(missing.lesson).*lessonField(partner) = entity;
             Unmatched& unmatched = byPartner[static_cast<std::size_t>(partner)];
