@@ -206,75 +206,73 @@ private:
         std::size_t unplacedRows = 0;
         for (const TimetableView::Unplaced& u : view_.unplaced)
             unplacedRows += u.rows.size();
-        out_ +=
-            "<h3>Filas de SOLUC sin colocar (DIA 0): " + std::to_string(unplacedRows) + "</h3>\n";
-        if (view_.unplaced.empty()) {
-            out_ += "<p>Ninguna.</p>\n";
-        } else {
-            out_ += "<p>La importación las pasa por alto.</p>\n<ul>";
-            for (const TimetableView::Unplaced& u : view_.unplaced) {
-                out_ += "<li>";
-                gridLink(Kind::Teacher, u.teacher);
-                out_ += u.rows.size() == 1 ? ": fila " : ": filas ";
-                for (std::size_t i = 0; i < u.rows.size(); ++i) {
-                    if (i > 0)
-                        out_ += i + 1 == u.rows.size() ? " y " : ", ";
-                    out_ += std::to_string(u.rows[i] + 1);
-                }
-                out_ += " de SOLUC</li>\n";
-                flush();
-            }
-            out_ += "</ul>\n";
-        }
+        findingList("Filas de SOLUC sin colocar (DIA 0): " + std::to_string(unplacedRows),
+                    "Ninguna.", "La importación las pasa por alto.", view_.unplaced,
+                    [this](const TimetableView::Unplaced& u) {
+                        gridLink(Kind::Teacher, u.teacher);
+                        out_ += u.rows.size() == 1 ? ": fila " : ": filas ";
+                        for (std::size_t i = 0; i < u.rows.size(); ++i) {
+                            if (i > 0)
+                                out_ += i + 1 == u.rows.size() ? " y " : ", ";
+                            out_ += std::to_string(u.rows[i] + 1);
+                        }
+                        out_ += " de SOLUC";
+                    });
 
         std::size_t orphanRows = 0;
         for (const auto& [code, rows] : view_.withoutTeacher)
             orphanRows += static_cast<std::size_t>(rows);
-        out_ += "<h3>Filas de SOLUC de profesores que no están en PROFT: " +
-                std::to_string(orphanRows) + "</h3>\n";
-        if (view_.withoutTeacher.empty()) {
-            out_ += "<p>Ninguna.</p>\n";
-        } else {
-            out_ += "<p>No pasan al resultado.</p>\n<ul>";
-            for (const auto& [code, rows] : view_.withoutTeacher) {
-                out_ += "<li>Profesor '";
-                appendHtmlFromCp1252(out_, code);
-                out_ += "': " + plural(static_cast<std::size_t>(rows), "fila", "filas") + "</li>\n";
-                flush();
-            }
-            out_ += "</ul>\n";
-        }
+        findingList(
+            "Filas de SOLUC de profesores que no están en PROFT: " + std::to_string(orphanRows),
+            "Ninguna.", "No pasan al resultado.", view_.withoutTeacher, [this](const auto& orphan) {
+                out_ += "Profesor '";
+                appendHtmlFromCp1252(out_, orphan.first);
+                out_ += "': " + plural(static_cast<std::size_t>(orphan.second), "fila", "filas");
+            });
 
         std::size_t unmatchedLessons = 0;
         for (const TimetableView::Unmatched& u : view_.unmatched)
             unmatchedLessons += u.lessons;
-        out_ += "<h3>Códigos de SOLUC sin pareja: " +
-                plural(view_.unmatched.size(), "código", "códigos") + " en " +
-                plural(unmatchedLessons, "clase", "clases") + "</h3>\n";
-        if (view_.unmatched.empty()) {
-            out_ += "<p>Ninguno.</p>\n";
-        } else {
-            out_ += "<p>La importación deja vacío el valor que les corresponde.</p>\n<ul>";
-            for (const TimetableView::Unmatched& u : view_.unmatched) {
-                out_ += "<li>";
-                const Kind kind =
-                    u.partner == ImportJoins::Partner::Group ? Kind::Group : Kind::Room;
-                const bool hasGrid = u.partner == ImportJoins::Partner::Group ||
-                                     u.partner == ImportJoins::Partner::Room;
+        findingList(
+            "Códigos de SOLUC sin pareja: " + plural(view_.unmatched.size(), "código", "códigos") +
+                " en " + plural(unmatchedLessons, "clase", "clases"),
+            "Ninguno.", "La importación deja vacío el valor que les corresponde.", view_.unmatched,
+            [this](const TimetableView::Unmatched& u) {
                 const Entity& entity = entityOf(u.partner, u.entity);
-                if (hasGrid) {
+                // Groups and rooms SOLUC names have grids of their own.
+                if (u.partner == ImportJoins::Partner::Group ||
+                    u.partner == ImportJoins::Partner::Room) {
                     out_ += "<a href=\"#";
-                    gridId(kind, u.entity);
+                    gridId(u.partner == ImportJoins::Partner::Group ? Kind::Group : Kind::Room,
+                           u.entity);
                     out_ += "\">" + entity.codes + "</a>";
                 } else {
                     out_ += entity.codes;
                 }
-                out_ += " (" + plural(u.lessons, "clase", "clases") + ")</li>\n";
-                flush();
-            }
-            out_ += "</ul>\n";
-        }
+                out_ += " (" + plural(u.lessons, "clase", "clases") + ")";
+            });
         out_ += "</section>\n";
+    }
+
+    // A heading with its count, then "Ninguna." or what the import does with
+    // them and one item per finding.
+    template <typename Items, typename Write>
+    void findingList(const std::string& heading, const char* none, const char* consequence,
+                     const Items& items, Write write)
+    {
+        out_ += "<h3>" + heading + "</h3>\n";
+        if (items.empty()) {
+            out_ += std::string("<p>") + none + "</p>\n";
+            return;
+        }
+        out_ += std::string("<p>") + consequence + "</p>\n<ul>";
+        for (const auto& item : items) {
+            out_ += "<li>";
+            write(item);
+            out_ += "</li>\n";
+            flush();
+        }
+        out_ += "</ul>\n";
     }
 
     const Entity& entityOf(ImportJoins::Partner partner, std::uint32_t entity) const
