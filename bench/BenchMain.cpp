@@ -1,8 +1,8 @@
-// Speed and peak memory of the command-line export and import on generated
-// districts, run side by side with what libxml2 itself needs to read and
-// write the same documents. Every group of programs runs in turns, round
-// after round, so that a change in the machine's load falls on all alike;
-// the median of the rounds is shown.
+// Speed and peak memory of the command-line export, import and timetable
+// page (report) on generated districts, run side by side with what libxml2
+// itself needs to read and write the same documents. Every group of
+// programs runs in turns, round after round, so that a change in the
+// machine's load falls on all alike; the median of the rounds is shown.
 //
 // BENCH_SCALE (default 0.25): 1 is a 51 MB document and 500 000 SOLUC rows;
 // each size is run at half the scale too. BENCH_RUNS (default 5) rounds.
@@ -155,8 +155,10 @@ struct Bench {
         std::printf("\nImport, %d SOLUC rows for %d teachers: document %s, result %s\n",
                     size.solucRows, size.solucTeachers, megabytes(fs::file_size(doc)).c_str(),
                     megabytes(fs::file_size(result)).c_str());
+        const std::string page = (folder / "HorarioMirtavel.html").string();
         const auto m = runRounds(
             {{"ours: import", {{cli, "import", doc, "--dir", folder.string()}}},
+             {"ours: report", {{cli, "report", "--dir", folder.string(), "--out", page}}},
              {"floor",
               {{"xmllint", "--noout", doc}, {"xmllint", "--output", "/dev/null", result}}}},
             rounds);
@@ -164,6 +166,8 @@ struct Bench {
         printRow("ours: import", m.at("ours: import"), &m.at("floor"), "floor", size.solucRows,
                  "rows");
         printRow("", m.at("ours: import"), &resultRead, "xmllint --noout result", 0, "");
+        printRow("ours: report (page " + megabytes(fs::file_size(page)) + ")", m.at("ours: report"),
+                 &m.at("ours: import"), "import", size.solucRows, "rows");
         printRow("floor: xmllint doc + result", m.at("floor"), nullptr, "", size.solucRows, "rows");
         printRow("xmllint --noout result", resultRead, nullptr, "", 0, "");
         return m.at("ours: import").seconds;

@@ -16,6 +16,8 @@ struct CliArguments {
     std::vector<std::string> operands; // after the command's name
     std::filesystem::path folder;      // the working folder
     bool verbose = false;
+    std::string out; // --out: where the page goes (UTF-8); empty for the default
+    bool open = false;
 };
 
 // One subcommand of transmirtavquelmar-cli.
@@ -24,6 +26,8 @@ struct CliCommand {
     std::string operands; // as shown in the usage, such as "ARCHIVO.xml"
     std::size_t operandCount = 0;
     std::string summary;
+    // Whether it writes a page, and so takes --out and --open.
+    bool writesPage = false;
     // Runs the command and returns the exit code; errors propagate.
     int (*run)(const CliArguments&);
 };
@@ -31,5 +35,6 @@ struct CliCommand {
 CliCommand exportCommand();
 CliCommand importCommand();
 CliCommand demoTimetableCommand();
+CliCommand reportCommand();
 
 } // namespace tmq::cli

@@ -5,9 +5,12 @@ namespace tmq::cli {
 
 CliCommand exportCommand()
 {
-    return {"export", "ARCHIVO.xml", 1,
+    return {"export",
+            "ARCHIVO.xml",
+            1,
             "Lee los catálogos del documento XML y escribe las seis tablas dBASE\n"
             "    (ASIGNOMT, PROFT, AULAT, GRUPOST, ASIGT, DIASHORAST) en la carpeta.",
+            false,
             [](const CliArguments& arguments) {
                 return runDocumentCommand(arguments, &runExportCommand);
             }};

@@ -5,6 +5,7 @@
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
 #include "frame/WorkingFolder.h"
+#include "import/TimetablePage.h"
 
 #include <optional>
 #include <sstream>
@@ -20,7 +21,8 @@ using tmq::cli::writeText;
 const std::vector<CliCommand>& commands()
 {
     static const std::vector<CliCommand> all{tmq::cli::exportCommand(), tmq::cli::importCommand(),
-                                             tmq::cli::demoTimetableCommand()};
+                                             tmq::cli::demoTimetableCommand(),
+                                             tmq::cli::reportCommand()};
     return all;
 }
 
@@ -30,7 +32,8 @@ void printUsage(std::ostream& out)
            "Comandos:\n";
     for (const CliCommand& command : commands())
         out << "  " << command.name << (command.operands.empty() ? "" : " " + command.operands)
-            << " [--dir CARPETA]\n    " << command.summary << "\n";
+            << " [--dir CARPETA]" << (command.writesPage ? " [--out ARCHIVO.html] [--open]" : "")
+            << "\n    " << command.summary << "\n";
     out << "\nOpciones:\n"
            "  --dir CARPETA  carpeta de trabajo de las tablas (por omisión "
         << tmq::pathToUtf8(tmq::defaultWorkingFolder())
@@ -39,6 +42,11 @@ void printUsage(std::ostream& out)
            "  --verbose      export e import cuentan los registros y actividades escritos y\n"
            "                 lo que no pasa: elementos pasados por alto y su motivo, códigos\n"
            "                 de SOLUC que no están en su tabla\n"
+           "  --out ARCHIVO  report: dónde guardar la página (por omisión, "
+        << tmq::kTimetablePageName
+        << "\n"
+           "                 en la carpeta temporal del usuario)\n"
+           "  --open         report: abre la página en el navegador al terminar\n"
            "  --help         muestra esta ayuda\n\n"
            "Al terminar bien escribe el mensaje final en la salida estándar y sale con 0;\n"
            "\"No existe archivo\" sale con 1; cualquier otro error, con 2.\n";
@@ -73,6 +81,18 @@ int run(const std::vector<std::string>& argv)
             arguments.folder = tmq::pathFromUtf8(argv[i]);
         } else if (arg.starts_with("--dir=")) {
             arguments.folder = tmq::pathFromUtf8(arg.substr(6));
+        } else if (arg == "--out") {
+            if (++i >= argc)
+                return usageError("falta el archivo tras --out");
+            arguments.out = argv[i];
+            if (arguments.out.empty())
+                return usageError("falta el archivo tras --out");
+        } else if (arg.starts_with("--out=")) {
+            arguments.out = arg.substr(6);
+            if (arguments.out.empty())
+                return usageError("falta el archivo tras --out");
+        } else if (arg == "--open") {
+            arguments.open = true;
         } else if (arg == "--verbose" || arg == "-v") {
             arguments.verbose = true;
         } else if (arg.starts_with("-") && arg != "-") {
@@ -90,7 +110,9 @@ int run(const std::vector<std::string>& argv)
         }
     }
     if (!command)
-        return usageError("falta el comando (export, import o demo-timetable)");
+        return usageError("falta el comando (export, import, demo-timetable o report)");
+    if ((!arguments.out.empty() || arguments.open) && !command->writesPage)
+        return usageError("--out y --open son solo del comando report");
     if (arguments.operands.size() < command->operandCount)
         return usageError("falta el archivo XML");
 

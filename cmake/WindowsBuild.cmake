@@ -36,5 +36,13 @@ function(tmq_add_windows_programs)
       tmq_frame tmq_window tmq_export tmq_import tmq_base comctl32 comdlg32 msimg32 gdi32 user32 ole32
       uuid)
     target_link_options(TransMirtavQuelmar PRIVATE -municode)
+    # The Start menu's "Ver horario de Mirtavel": a window-subsystem program,
+    # so that no console comes up, sharing the window's error box.
+    add_executable(transmirtavquelmar-horario WIN32 ${PROJECT_SOURCE_DIR}/win32/launcher/main.cpp
+                   ${PROJECT_SOURCE_DIR}/win32/MessageBoxes.cpp ${PROJECT_SOURCE_DIR}/win32/Text.cpp)
+    target_include_directories(transmirtavquelmar-horario PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(transmirtavquelmar-horario PRIVATE
+      tmq_import tmq_frame tmq_window tmq_base user32 gdi32)
+    target_link_options(transmirtavquelmar-horario PRIVATE -municode)
   endif()
 endfunction()

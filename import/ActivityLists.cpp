@@ -13,12 +13,14 @@ namespace tmq {
 
 namespace {
 
+// The letters of the weekdays, Monday first.
+constexpr std::string_view kWeekdayLetters = "LMXJVSD";
+
 // The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
 std::string_view weekdayLetter(const std::string& dayText)
 {
-    static constexpr std::string_view kLetters = "LMXJVSD";
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
-        return kLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
+        return kWeekdayLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
     return {};
 }
 
@@ -67,9 +69,11 @@ std::size_t ActivityLists::activityCount() const
 // Fills ActivityLists row by row in the order the lists are written, reading
 // each value of a lookup table's row once.
 class ActivityReader {
+    using Partner = ImportJoins::Partner;
+
 public:
-    ActivityReader(ImportTables& tables, Report& report)
-        : tables_(tables), report_(report), subjects_(tables.nomAsg, "COD"),
+    ActivityReader(ImportTables& tables, Report& report, ImportJoins* joins)
+        : tables_(tables), report_(report), joins_(joins), subjects_(tables.nomAsg, "COD"),
           slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
           groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
     {
@@ -87,22 +91,30 @@ public:
             employee.firstActivity = static_cast<std::uint32_t>(lists_.activities_.size());
             const std::string teacherKey = abrev_.text();
             teacher_ = "profesor '" + cp1252ToUtf8(teacherKey) + "'";
+            if (joins_)
+                joins_->teachers.push_back({teachers.recordNumber(), employee.firstActivity, 0});
             for (int row : lessons_.rowsFor(teacherKey)) {
                 tables_.soluc.moveTo(row);
                 if (lessonDay_.integer() == 0) {
+                    if (joins_)
+                        joins_->unplaced.push_back(
+                            {static_cast<std::uint32_t>(lists_.employees_.size()), row});
                     tell(teacher_ + ": fila " + std::to_string(row + 1) +
                          " de SOLUC con DIA 0 (sin colocar): pasada por alto");
                     continue;
                 }
                 activity_ = teacher_ + ", ACTIVIDAD_" +
                             std::to_string(lists_.activities_.size() - employee.firstActivity + 1);
-                readActivity();
+                readActivity(row);
             }
             employee.activityCount =
                 static_cast<std::uint32_t>(lists_.activities_.size() - employee.firstActivity);
             lists_.employees_.push_back(employee);
-            if (report_.wanted()) {
+            if (joins_)
+                joins_->teachers.back().lessonCount = employee.activityCount;
+            if (report_.wanted() || joins_)
                 teacherKeys_.insert(teacherKey);
+            if (report_.wanted()) {
                 const std::uint32_t written = employee.activityCount;
                 report_.line("EMPLEADO_" + std::to_string(lists_.employees_.size()) + ": " +
                              teacher_ + " (X_EMPLEADO '" + cp1252ToUtf8(empleado_.text()) + "'), " +
@@ -110,8 +122,8 @@ public:
                              (written == 1 ? " actividad escrita" : " actividades escritas"));
             }
         }
-        if (report_.wanted())
-            reportLessonsWithoutTeacher();
+        if (report_.wanted() || joins_)
+            lessonsWithoutTeacher();
         return std::move(lists_);
     }
 
@@ -140,42 +152,57 @@ private:
 
     // One lesson of the current SOLUC row. The fields are read in a fixed
     // order, so that a faulty table always fails at the same field.
-    void readActivity()
+    void readActivity(int solucRow)
     {
         ActivityLists::Activity activity;
+        ImportJoins::Lesson joined;
+        joined.soluc = solucRow;
         const std::string subjectKey = lessonSubject_.text();
-        if (const std::optional<int> row = subjects_.firstRow(subjectKey))
+        if (const std::optional<int> row = subjects_.firstRow(subjectKey)) {
             activity.subjectCode = subjectCodes_.at(*row, lists_);
-        else
-            tellMissing("la asignatura", subjectKey, "ASIGNOMT (COD)");
+            joined.subject = *row;
+        } else {
+            tellMissing(Partner::Subject, subjectKey);
+        }
         // Checked in the order the values were once appended to the document.
         if (lists_.text(activity.subjectCode).starts_with('G'))
             requireXmlText("X_ACTIVIDAD", lists_.text(activity.subjectCode));
 
-        slotKey_.assign(weekdayLetter(lessonDay_.text()));
-        slotKey_ += std::to_string(lessonHour_.integer());
+        const std::string_view letter = weekdayLetter(lessonDay_.text());
+        joined.hour = lessonHour_.integer();
+        if (!letter.empty())
+            joined.weekday = static_cast<std::int8_t>(kWeekdayLetters.find(letter[0]));
+        slotKey_.assign(letter);
+        slotKey_ += std::to_string(joined.hour);
         if (const std::optional<int> row = slots_.firstRow(slotKey_)) {
             activity.slotCode = slotCodes_.at(*row, lists_);
             activity.weekdayNumber = slotDays_.at(*row, lists_);
+            joined.slot = *row;
         } else {
-            tellMissing("el tramo", slotKey_, "DIASHORAST (DIHO)");
+            tellMissing(Partner::Slot, slotKey_);
         }
         requireXmlText("N_DIASEMANA", lists_.text(activity.weekdayNumber));
         requireXmlText("X_TRAMO", lists_.text(activity.slotCode));
         const std::string roomKey = lessonRoom_.text();
-        if (const std::optional<int> row = rooms_.firstRow(roomKey))
+        if (const std::optional<int> row = rooms_.firstRow(roomKey)) {
             activity.room = roomValues_.at(*row, lists_);
-        else
-            tellMissing("el aula", roomKey, "AULAT (ABREV)");
+            joined.room = *row;
+        } else {
+            tellMissing(Partner::Room, roomKey);
+        }
         requireXmlText("X_DEPCENTRO", lists_.text(activity.room));
         const std::string groupKey = lessonGroup_.text();
-        if (const std::optional<int> row = groups_.firstRow(groupKey))
+        if (const std::optional<int> row = groups_.firstRow(groupKey)) {
             activity.unit = groupUnits_.at(*row, lists_);
-        else
-            tellMissing("el grupo", groupKey, "GRUPOST (ABREV)");
+            joined.group = *row;
+        } else {
+            tellMissing(Partner::Group, groupKey);
+        }
         requireXmlText("X_UNIDAD", lists_.text(activity.unit));
         requireXmlText("X_MATERIAOMC", lists_.text(activity.subjectCode));
         lists_.activities_.push_back(activity);
+        if (joins_)
+            joins_->lessons.push_back(joined);
     }
 
     void tell(const std::string& line)
@@ -185,23 +212,35 @@ private:
     }
 
     // A code of SOLUC that its lookup table lacks: the value is written empty.
-    void tellMissing(const char* what, const std::string& key, const char* table)
+    void tellMissing(Partner partner, const std::string& key)
     {
+        if (joins_)
+            joins_->missing.push_back(
+                {static_cast<std::uint32_t>(joins_->lessons.size()), partner, key});
+        const PartnerNames& names = partnerNames(partner);
         if (report_.wanted())
-            report_.line(activity_ + ": " + what + " '" + cp1252ToUtf8(key) +
-                         "' de SOLUC no está en " + table + "; su valor queda vacío");
+            report_.line(activity_ + ": " + names.withArticle + " '" + cp1252ToUtf8(key) +
+                         "' de SOLUC no está en " + names.table + " (" + names.key + ")" +
+                         "; su valor queda vacío");
     }
 
     // The rows of SOLUC whose PROF is no teacher of PROFT never reach the
     // result; say how many there are for each such code, then the totals.
-    void reportLessonsWithoutTeacher()
+    void lessonsWithoutTeacher()
     {
         std::map<std::string, int> orphans;
         DbfTable& soluc = tables_.soluc;
-        FieldOf prof(soluc, "PROF");
+        // Only with PROFT empty can SOLUC lack a readable PROF here, which the
+        // lists did not need: its rows then carry no teacher's code at all.
+        const std::optional<int> prof = soluc.findReadableField("PROF");
         for (soluc.first(); !soluc.eof(); soluc.next())
-            if (const std::string code = prof.text(); !teacherKeys_.count(code))
+            if (const std::string code = prof ? soluc.asText(*prof) : std::string();
+                !teacherKeys_.count(code))
                 ++orphans[code];
+        if (joins_)
+            joins_->withoutTeacher = orphans;
+        if (!report_.wanted())
+            return;
         for (const auto& [code, rows] : orphans)
             report_.line("SOLUC: " + std::to_string(rows) + (rows == 1 ? " fila" : " filas") +
                          " del profesor '" + cp1252ToUtf8(code) +
@@ -216,6 +255,7 @@ private:
 
     ImportTables& tables_;
     Report& report_;
+    ImportJoins* joins_;
     std::string teacher_;
     std::string activity_;
     std::set<std::string> teacherKeys_;
@@ -241,9 +281,9 @@ private:
     std::string slotKey_;
 };
 
-ActivityLists ImportarActividades(ImportTables& tables, Report& report)
+ActivityLists ImportarActividades(ImportTables& tables, Report& report, ImportJoins* joins)
 {
-    return ActivityReader(tables, report).read();
+    return ActivityReader(tables, report, joins).read();
 }
 
 void ActivityLists::write(XmlMarkupSink& sink) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame/Report.h"
+#include "import/ImportJoins.h"
 #include "import/ImportTables.h"
 #include "xml/XmlDocument.h"
 
@@ -62,7 +63,9 @@ private:
 // and groups of the other tables. The tables must be open; every error of
 // the tables comes from here, before anything is saved. The report hears of
 // every teacher and activity read, of the lessons passed over and of the
-// codes that found no partner in their table.
-ActivityLists ImportarActividades(ImportTables& tables, Report& report = silentReport());
+// codes that found no partner in their table. `joins`, when given, receives
+// how every lesson was joined and what did not pass.
+ActivityLists ImportarActividades(ImportTables& tables, Report& report = silentReport(),
+                                  ImportJoins* joins = nullptr);
 
 } // namespace tmq

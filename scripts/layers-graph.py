@@ -3,7 +3,8 @@
 the layers: a row per layer, base at the bottom, the front ends on top.
 
 Usage: layers-graph.py LINUX_LINKS.dot [WINDOWS_LINKS.dot]
-The Windows graph adds the Win32 window, which only the cross build defines.
+The Windows graph adds the Win32 window and its launcher, which only the
+cross build defines.
 """
 import re
 import sys
@@ -16,6 +17,8 @@ TARGETS = {
     "tmq_export": (4, "export/"), "tmq_import": (4, "import/"), "tmq_demo": (4, "demo/"),
     "tmq_app": (5, "app/"), "TransMirtavQuelmar": (5, "app/main.cpp"),
     "TransMirtavQuelmar.exe": (5, "win32/"), "transmirtavquelmar-cli": (5, "cli/"),
+    "transmirtavquelmar-horario": (5, "app/launcher/"),
+    "transmirtavquelmar-horario.exe": (5, "win32/launcher/"),
 }
 LAYER_NAMES = {
     1: "1 · suelo: archivos, errores, página de códigos, cerrojo",
@@ -42,8 +45,10 @@ def read_links(path, rename):
 def main():
     links = read_links(sys.argv[1], {})
     if len(sys.argv) > 2:
-        windows = read_links(sys.argv[2], {"TransMirtavQuelmar": "TransMirtavQuelmar.exe"})
-        links |= {link for link in windows if link[0] == "TransMirtavQuelmar.exe"}
+        windows = read_links(sys.argv[2], {"TransMirtavQuelmar": "TransMirtavQuelmar.exe",
+                                           "transmirtavquelmar-horario":
+                                           "transmirtavquelmar-horario.exe"})
+        links |= {link for link in windows if link[0].endswith(".exe")}
     used = {name for link in links for name in link[:2]}
 
     print('digraph capas {')

@@ -27,6 +27,9 @@ packages=(
   file
   # The window read as a screen reader reads it: AT-SPI on a private session bus.
   python3-pyatspi at-spi2-core dbus-daemon
+  # The timetable page's test in a real browser: Chromium, its DevTools
+  # protocol from Python, the printed PDF's pages, an HTML parser.
+  chromium python3-websocket poppler-utils python3-html5lib
 )
 # `make fuzz` builds with clang and libFuzzer; nothing else needs them.
 if [ "${1:-}" = fuzz ]; then

@@ -26,8 +26,8 @@ fi
 cmake --build "$build" -j "$jobs" --target transmirtavquelmar-cli
 programs=(transmirtavquelmar-cli.exe)
 if [ -n "$(ls "$root"/win32/*.cpp 2>/dev/null)" ]; then
-  cmake --build "$build" -j "$jobs" --target TransMirtavQuelmar
-  programs=(TransMirtavQuelmar.exe "${programs[@]}")
+  cmake --build "$build" -j "$jobs" --target TransMirtavQuelmar transmirtavquelmar-horario
+  programs=(TransMirtavQuelmar.exe transmirtavquelmar-horario.exe "${programs[@]}")
 fi
 
 # Each program must run with nothing beside it but Windows' own libraries.
@@ -48,8 +48,8 @@ rm -f "$zipfile"
 (cd "$build" && zip -q "$zipfile" "${programs[@]}")
 echo "$zipfile"
 
-# The setup program, once there are both programs to install.
-if [ ${#programs[@]} -eq 2 ]; then
+# The setup program, once there is the window to install with the rest.
+if [ ${#programs[@]} -gt 1 ]; then
   cmake --build "$build" -j "$jobs" --target installer
   echo "$build/TransMirtavQuelmar-$version-setup.exe"
 fi

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: the manifest read back from both
-# executables; each library's test programs cross-built and run; then the
+# The Windows build under Wine: the manifest read back from every
+# executable; each library's test programs cross-built and run; then the
 # command line on the sample cycle (export, a timetable stand-in, import)
 # with accented names, its tables compared byte for byte and its result
 # element by element with the Linux build's, and its sharing with a second
 # Windows process; then the window, driven on a virtual display
 # (tests/win32/window-test.sh) and at four scales, with what screen readers
-# get of it (tests/win32/window-scales-test.sh); and the setup program
-# installed and uninstalled in a prefix of its own
-# (tests/windows/installer-test.sh).
+# get of it (tests/win32/window-scales-test.sh); "Ver horario de Mirtavel"
+# (tests/win32/launcher-test.sh); and the setup program installed and
+# uninstalled in a prefix of its own (tests/windows/installer-test.sh).
 # Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
@@ -20,8 +20,8 @@ suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests 
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
-  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file tmq_window_probe TransMirtavQuelmar installer \
-  >/dev/null
+  "${suites[@]}" transmirtavquelmar-cli tmq_hold_file tmq_window_probe TransMirtavQuelmar \
+  transmirtavquelmar-horario installer >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -35,9 +35,10 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Both executables carry the checked-in manifest, read back from their resources.
+# Every executable carries the checked-in manifest, read back from its resources.
 /usr/bin/python3 "$root/tests/win32/manifest-test.py" "$root/packaging/windows/program.manifest" \
-  "$build/TransMirtavQuelmar.exe" "$build/transmirtavquelmar-cli.exe" || fail "el manifiesto"
+  "$build/TransMirtavQuelmar.exe" "$build/transmirtavquelmar-cli.exe" \
+  "$build/transmirtavquelmar-horario.exe" || fail "el manifiesto"
 
 for suite in "${suites[@]}"; do
   if "$TMQ_WINE" "$build/tests/$suite.exe" --gtest_brief=1 >"$build/tests/$suite.log" 2>&1; then
@@ -147,6 +148,9 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v con
   bash "$root/tests/win32/window-scales-test.sh" "$build/TransMirtavQuelmar.exe" \
     "$build/tests/tmq_window_probe.exe" "$build/window-test/scales" ||
     fail "la ventana a 96, 120, 144 y 192 ppp (capturas en $build/window-test/scales)"
+  bash "$root/tests/win32/launcher-test.sh" "$build/transmirtavquelmar-horario.exe" "$cli" \
+    "$linux/transmirtavquelmar-cli" "$build/window-test" ||
+    fail "Ver horario de Mirtavel (capturas en $build/window-test)"
 else
   echo "Sin Xvfb, xdotool o ImageMagick: se omite la prueba de la ventana"
 fi

@@ -522,6 +522,16 @@ int DbfTable::fieldIndex(std::string_view fieldName) const
     return impl_->indexOf(fieldName);
 }
 
+std::optional<int> DbfTable::findReadableField(std::string_view fieldName) const
+{
+    impl_->requireOpen();
+    for (std::size_t i = 0; i < impl_->fields.size(); ++i)
+        if (sameNameIgnoringCase(impl_->fields[i].name, fieldName))
+            return isSupportedField(impl_->fields[i]) ? std::optional<int>(static_cast<int>(i))
+                                                      : std::nullopt;
+    return std::nullopt;
+}
+
 int DbfTable::fieldCount() const
 {
     return static_cast<int>(impl_->fields.size());

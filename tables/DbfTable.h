@@ -90,6 +90,9 @@ public:
     // Index of a field; a missing name throws
     // "No se encuentra el campo 'NAME'" (with the table object's name).
     int fieldIndex(std::string_view fieldName) const;
+    // Index of a field whose values can be read; nothing when the table has
+    // no such field, or one of a type that cannot be read.
+    std::optional<int> findReadableField(std::string_view fieldName) const;
     int fieldCount() const;
     std::string fieldName(int index) const;
 

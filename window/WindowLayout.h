@@ -101,4 +101,8 @@ inline constexpr const char* kFileFilterPattern = "*.xml";
 inline constexpr const char* kDefaultExtension = "xml";
 inline constexpr const char* kAcceptCaption = "Aceptar";
 
+// The program that makes and opens the timetable page, as the Start menu and
+// the desktop name it: the caption of its error box.
+inline constexpr const char* kTimetablePageTitle = "Ver horario de Mirtavel";
+
 } // namespace tmq::layout

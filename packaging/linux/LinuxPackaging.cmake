@@ -11,6 +11,8 @@ install(TARGETS transmirtavquelmar-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDI
 if(TARGET TransMirtavQuelmar)
   # The window's title comes from this file name, so it keeps its capitals.
   install(TARGETS TransMirtavQuelmar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The desktop entry's action "Ver horario de Mirtavel".
+  install(TARGETS transmirtavquelmar-horario RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${TMQ_PACKAGING_LINUX_DIR}/transmirtavquelmar.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${TMQ_ICON_SOURCE_DIR}/transmirtavquelmar.svg
@@ -48,7 +50,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's faces and Qt's Spanish texts are read at run time, not linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, qt6-translations-l10n")
+# xdg-open shows the timetable page in the desktop's browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, qt6-translations-l10n, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

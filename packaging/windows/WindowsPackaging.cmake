@@ -14,10 +14,12 @@ if(TMQ_VERSION_PATCH_OR_ZERO STREQUAL "")
   set(TMQ_VERSION_PATCH_OR_ZERO 0)
 endif()
 
-# Compiles the icon, the version information and the manifest into the window program and
-# the command line, whichever of them this build defines.
+# Compiles the icon, the version information and the manifest into the window
+# program, the command line and the timetable page's launcher, whichever this
+# build defines.
 function(tmq_add_windows_resources)
-  foreach(pair "TransMirtavQuelmar;window.rc" "transmirtavquelmar-cli;cli.rc")
+  foreach(pair "TransMirtavQuelmar;window.rc" "transmirtavquelmar-cli;cli.rc"
+               "transmirtavquelmar-horario;launcher.rc")
     list(GET pair 0 target)
     list(GET pair 1 rc)
     if(NOT TARGET ${target})
@@ -57,6 +59,7 @@ function(tmq_add_windows_installer readme output_dir)
             -DVERSION4=${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${TMQ_VERSION_PATCH_OR_ZERO}.0
             -DWINDOW_EXE=$<TARGET_FILE:TransMirtavQuelmar>
             -DCLI_EXE=$<TARGET_FILE:transmirtavquelmar-cli>
+            -DLAUNCHER_EXE=$<TARGET_FILE:transmirtavquelmar-horario>
             -DREADME=${installed_readme}
             -DREADME_NAME=${readme_name}
             -DICON=${TMQ_ICON}
@@ -64,7 +67,7 @@ function(tmq_add_windows_installer readme output_dir)
             -DOUTFILE=${setup}
             ${script}
     DEPENDS ${script} ${TMQ_ICON} ${side_bitmap} ${installed_readme}
-            TransMirtavQuelmar transmirtavquelmar-cli
+            TransMirtavQuelmar transmirtavquelmar-cli transmirtavquelmar-horario
     COMMENT "Instalador ${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe"
     VERBATIM)
   add_custom_target(installer DEPENDS ${setup})

@@ -4,6 +4,7 @@
 ;   VERSION4      the same in four numbers, "2.3.0.0"
 ;   WINDOW_EXE    path of TransMirtavQuelmar.exe
 ;   CLI_EXE       path of transmirtavquelmar-cli.exe
+;   LAUNCHER_EXE  path of transmirtavquelmar-horario.exe
 ;   README        path of the Spanish readme
 ;   README_NAME   its file name, as installed
 ;   ICON          path of the program's .ico
@@ -30,6 +31,8 @@ ManifestDPIAware true
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 !define WINDOW_LINK "${MENU_FOLDER}\${PRODUCT}.lnk"
 !define README_LINK "${MENU_FOLDER}\Léame.lnk"
+!define LAUNCHER "transmirtavquelmar-horario.exe"
+!define TIMETABLE_LINK "${MENU_FOLDER}\Ver horario de Mirtavel.lnk"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -70,12 +73,15 @@ Section "${PRODUCT}" SecProgram
   SetOutPath "$INSTDIR"
   File "/oname=${PRODUCT}.exe" "${WINDOW_EXE}"
   File "/oname=transmirtavquelmar-cli.exe" "${CLI_EXE}"
+  File "/oname=${LAUNCHER}" "${LAUNCHER_EXE}"
   File "/oname=${README_NAME}" "${README}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateDirectory "${MENU_FOLDER}"
   CreateShortcut "${WINDOW_LINK}" "$INSTDIR\${PRODUCT}.exe" "" "$INSTDIR\${PRODUCT}.exe" 0
   CreateShortcut "${README_LINK}" "$INSTDIR\${README_NAME}"
+  ; The week in the browser, made from the tables in C:\MTEMP.
+  CreateShortcut "${TIMETABLE_LINK}" "$INSTDIR\${LAUNCHER}" "" "$INSTDIR\${LAUNCHER}" 0
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -108,12 +114,14 @@ Section "Uninstall"
   SetShellVarContext all
   Delete "$INSTDIR\${PRODUCT}.exe"
   Delete "$INSTDIR\transmirtavquelmar-cli.exe"
+  Delete "$INSTDIR\${LAUNCHER}"
   Delete "$INSTDIR\${README_NAME}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 
   Delete "${WINDOW_LINK}"
   Delete "${README_LINK}"
+  Delete "${TIMETABLE_LINK}"
   RMDir "${MENU_FOLDER}"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

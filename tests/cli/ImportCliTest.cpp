@@ -1,5 +1,7 @@
 // transmirtavquelmar-cli import: what it prints, its exit codes, and a
-// result folder the user may not write to, tried as an unprivileged user.
+// result folder the user may not write to, tried as an unprivileged user;
+// and report, the page of what the import would send: where it goes, how it
+// is opened, and its errors, which are the import's.
 
 #include "support/SolucTables.h"
 #include "support/TestSupport.h"
@@ -261,6 +263,101 @@ TEST(ImportCli, UnwritableResultFolderLeavesTheOlderResultIntact)
                   (std::vector<std::string>{"ResultadoMirtavcentro.xml", "centro.xml"}));
         fs::permissions(school.xmlFolder(), perms::owner_all, fs::perm_options::add);
     }
+}
+
+// Runs `report` with `options` in an environment of its own: the temporary
+// folder and, first on the path, an xdg-open that notes its arguments and
+// exits with `openExit`.
+Outcome report(const CliSchool& school, const std::vector<std::string>& options, int openExit = 0)
+{
+    const fs::path bin = school.scratch() / "bin";
+    fs::create_directories(bin);
+    fs::create_directories(school.scratch() / "tmp");
+    writeFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >>\"$0.log\"\nexit " +
+                                    std::to_string(openExit) + "\n");
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+    std::vector<std::string> args{"env",
+                                  "TMPDIR=" + (school.scratch() / "tmp").string(),
+                                  "PATH=" + bin.string() + ":/usr/bin:/bin",
+                                  TMQ_CLI,
+                                  "report",
+                                  "--dir",
+                                  school.work().string()};
+    args.insert(args.end(), options.begin(), options.end());
+    return run(args, school.scratch());
+}
+
+TEST(ReportCli, WritesThePageWhereAskedPrintsItsPathAndOpensIt)
+{
+    CliSchool school;
+    school.exportAndPlan();
+    const fs::path inTemp = school.scratch() / "tmp" / "HorarioMirtavel.html";
+    const fs::path named = school.scratch() / "semana.html";
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        fs::path page;
+        bool opened;
+    };
+    for (const Case& c :
+         {Case{"default", {}, inTemp, false},
+          Case{"--out", {"--out", named.string()}, named, false},
+          Case{"--out= and --open", {"--out=" + named.string(), "--open"}, named, true},
+          Case{"--open alone", {"--open"}, inTemp, true}}) {
+        SCOPED_TRACE(c.name);
+        fs::remove(c.page);
+        fs::remove(school.scratch() / "bin" / "xdg-open.log");
+
+        const Outcome outcome = report(school, c.options);
+
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, c.page.string() + "\n");
+        EXPECT_THAT(readFile(c.page), HasSubstr("<h1>Horario de Mirtavel</h1>"));
+        const fs::path opened = school.scratch() / "bin" / "xdg-open.log";
+        EXPECT_EQ(fs::exists(opened) ? readFile(opened) : "",
+                  c.opened ? c.page.string() + "\n" : "");
+    }
+}
+
+TEST(ReportCli, SaysWhenNoBrowserOpensThePageAndKeepsIt)
+{
+    CliSchool school;
+    school.exportAndPlan();
+
+    const Outcome outcome = report(school, {"--open"}, 3);
+
+    const std::string page = (school.scratch() / "tmp" / "HorarioMirtavel.html").string();
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, "No se puede abrir la página '" + page +
+                               "' en el navegador: xdg-open no encontró un navegador que la abra "
+                               "(terminó con el código 3)\n");
+    EXPECT_TRUE(fs::exists(page));
+}
+
+TEST(ReportCli, RefusesWhatTheImportRefusesWithItsMessage)
+{
+    CliSchool school;
+    school.exportAndPlan();
+    fs::remove(school.work() / "GRUPOST.DBF");
+
+    const Outcome page = report(school, {});
+    const Outcome import = school.cli("import", school.document());
+
+    EXPECT_EQ(page.exitCode, 2);
+    EXPECT_EQ(page.out, "");
+    EXPECT_THAT(page.err, HasSubstr("wwTableGrupos"));
+    EXPECT_EQ(page.err, import.err);
+    EXPECT_FALSE(fs::exists(school.scratch() / "tmp" / "HorarioMirtavel.html"));
+}
+
+TEST(ReportCli, PageOptionsAreReportsOnly)
+{
+    CliSchool school;
+
+    const Outcome outcome = school.cli("import", school.document(), {}, {"--out", "x.html"});
+
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_THAT(outcome.err, HasSubstr("--out y --open son solo del comando report"));
 }
 
 } // namespace

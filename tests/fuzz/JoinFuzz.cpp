@@ -1,9 +1,12 @@
 // The import's join over fuzzed tables: the input holds the six tables one
 // after another, each ended by a separator line, in the order SOLUC, GRUPOST,
 // PROFT, AULAT, ASIGNOMT, DIASHORAST; a table the input lacks is absent.
+// The timetable page must take every input the import takes and refuse the
+// others with the import's own error.
 #include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
 #include "import/ImportCommand.h"
+#include "import/TimetablePage.h"
 #include "xml/XmlDocument.h"
 
 #include <array>
@@ -42,11 +45,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string result = (folder / "ResultadoMirtavfuzz.xml").string();
     std::filesystem::remove(result);
+    std::string importError;
     try {
         const auto doc = tmq::XmlDocument::parse(kDocument, "fuzz.xml");
         tmq::importTimetable(*doc, folder, "fuzz.xml", result);
-    } catch (const tmq::Error&) {
+    } catch (const tmq::Error& error) {
+        importError = error.what();
+    }
+    std::string pageError;
+    const std::string page = (folder / "HorarioMirtavel.html").string();
+    try {
+        tmq::writeTimetablePage(folder, page);
+    } catch (const tmq::Error& error) {
+        pageError = error.what();
+    }
+    if (pageError != importError) {
+        std::fprintf(stderr, "La importación dice «%s» y la página «%s»\n", importError.c_str(),
+                     pageError.c_str());
+        std::abort();
+    }
+    if (!importError.empty())
         return 0;
+    // Whatever the tables held, the page holds no character HTML forbids.
+    std::ifstream written(page, std::ios::binary);
+    for (char c; written.get(c);) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') {
+            std::fprintf(stderr, "La página tiene el carácter de control %d\n", c);
+            std::abort();
+        }
     }
     // Whatever the tables held, the result must be a document Quelmar can read.
     try {

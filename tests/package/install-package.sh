@@ -80,6 +80,7 @@ touch "$mark"
 apt install --no-install-recommends "$deb" || fail "apt-get install $deb"
 
 for file in /usr/bin/transmirtavquelmar-cli /usr/bin/TransMirtavQuelmar \
+  /usr/bin/transmirtavquelmar-horario \
   /usr/share/applications/$name.desktop \
   /usr/share/icons/hicolor/scalable/apps/$name.svg \
   /usr/share/icons/hicolor/48x48/apps/$name.png \

@@ -32,14 +32,13 @@ fail() {
   exit 1
 }
 
+# shellcheck source=../support/display.sh
+source "$helpers_root/tests/support/display.sh"
+
 # A virtual display of the given size, and a fresh Wine prefix with one
 # wineserver for the whole run on it.
 window_session_start() {
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "no arranca Xvfb"
-  export DISPLAY=":$(cat "$work/display")"
+  tmq_display_start "$work" "$1"
 
   # shellcheck source=../../scripts/wine-env.sh
   source "$helpers_root/scripts/wine-env.sh"
@@ -51,41 +50,10 @@ window_session_start() {
   cp "$helpers_root/examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
 }
 
-# Prints the id of the visible window whose name matches, once it shows.
-wait_for_window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-wait_until_gone() {
-  for _ in $(seq 300); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # Waits for the program to end and checks that it ended normally.
 wait_for_exit() {
-  for _ in $(seq 300); do
-    if ! kill -0 "$app" 2>/dev/null; then
-      local status=0
-      wait "$app" || status=$?
-      app=""
-      [ "$status" -eq 0 ] || fail "$1: el programa termina con $status"
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "$1: la ventana no se cierra"
+  wait_for_end "$1"
+  [ "$status" -eq 0 ] || fail "$1: el programa termina con $status"
 }
 
 # Keys go to the focused window; with no window manager that is the one

@@ -66,13 +66,16 @@ before="$(list_files)"
 
 wine "$setup_exe" /S || fail "la instalación terminó con $?"
 
-for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
+for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe transmirtavquelmar-horario.exe LEEME.txt \
+  desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
 done
 grep -aqF 'C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
   fail "falta el acceso directo a la ventana"
 grep -aqF 'C:\Program Files\TransMirtavQuelmar\LEEME.txt' "$menu/Léame.lnk" ||
   fail "falta el acceso directo al léame"
+grep -aqF 'C:\Program Files\TransMirtavQuelmar\transmirtavquelmar-horario.exe' \
+  "$menu/Ver horario de Mirtavel.lnk" || fail "falta el acceso directo Ver horario de Mirtavel"
 
 [ "$(registry_value DisplayName)" = "REG_SZ    TransMirtavQuelmar" ] || fail "DisplayName"
 registry_value DisplayVersion | grep -q '^REG_SZ    [0-9]' || fail "DisplayVersion"

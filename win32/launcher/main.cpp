@@ -1,0 +1,21 @@
+// transmirtavquelmar-horario.exe, the Start menu's "Ver horario de Mirtavel":
+// makes the timetable page of the working folder and opens it in the
+// browser. A program of the window subsystem, so that starting it brings up
+// no console; what goes wrong is shown in the error box.
+#include "frame/WorkingFolder.h"
+#include "import/TimetablePage.h"
+#include "win32/MessageBoxes.h"
+#include "win32/Text.h"
+#include "win32/Win.h"
+#include "window/WindowLayout.h"
+
+int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int /*showCommand*/)
+{
+    const std::string error = tmq::openTimetablePage(tmq::defaultWorkingFolder());
+    if (error.empty())
+        return 0;
+    tmq::win32::showErrorBox(nullptr, tmq::win32::toWide(tmq::layout::kTimetablePageTitle),
+                             tmq::win32::toWide(error));
+    return 1;
+}
