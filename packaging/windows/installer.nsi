@@ -6,6 +6,8 @@
 ;   CLI_EXE       path of transmirtavquelmar-cli.exe
 ;   README        path of the Spanish readme
 ;   README_NAME   its file name, as installed
+;   NOTICES       path of the third-party notices
+;   NOTICES_NAME  their file name, as installed
 ;   ICON          path of the program's .ico
 ;   SIDE_BITMAP   path of the finish page's picture (164 x 314 BMP)
 ;   OUTFILE       path of the setup program to write
@@ -71,6 +73,7 @@ Section "${PRODUCT}" SecProgram
   File "/oname=${PRODUCT}.exe" "${WINDOW_EXE}"
   File "/oname=transmirtavquelmar-cli.exe" "${CLI_EXE}"
   File "/oname=${README_NAME}" "${README}"
+  File "/oname=${NOTICES_NAME}" "${NOTICES}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateDirectory "${MENU_FOLDER}"
@@ -109,6 +112,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${PRODUCT}.exe"
   Delete "$INSTDIR\transmirtavquelmar-cli.exe"
   Delete "$INSTDIR\${README_NAME}"
+  Delete "$INSTDIR\${NOTICES_NAME}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 
