@@ -66,7 +66,7 @@ before="$(list_files)"
 
 wine "$setup_exe" /S || fail "la instalación terminó con $?"
 
-for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt desinstalar.exe; do
+for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe LEEME.txt AVISOS-TERCEROS.txt desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
 done
 grep -aqF 'C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
