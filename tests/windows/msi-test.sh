@@ -23,27 +23,8 @@ msi_version="$major.$minor.${patch:-0}"
 newer="$major.$minor.$((${patch:-0} + 1))"
 [ -f "$msi" ] || { echo "FALLO: no existe $msi" >&2; exit 1; }
 
-work="$(mktemp -d)"
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
-tmq_wine_start "$work"
-# No .desktop entries in the host's menus for the shortcuts we create.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-
-cleanup() {
-  tmq_wine_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FALLO: $*" >&2
-  exit 1
-}
-
-wine() {
-  timeout 120 "$TMQ_WINE" "$@"
-}
+# shellcheck source=tests/windows/package-test-env.sh
+source "$root/tests/windows/package-test-env.sh"
 
 msiexec() { # /i or /x, package, expected exit code (modulo 256)
   local code=0
@@ -64,14 +45,6 @@ entries() {
     END { if (ours) print version, publisher }'
 }
 
-# Lists the prefix's files, less Windows' own folder and the temporary ones,
-# which Wine changes on every run.
-list_files() {
-  (cd "$WINEPREFIX/drive_c" &&
-    find . -path ./windows -prune -o -path '*/Temp' -prune -o -print | LC_ALL=C sort)
-}
-
-drive_c="$WINEPREFIX/drive_c"
 programs="$drive_c/Program Files/TransMirtavQuelmar"
 
 mkdir -p "$drive_c/MTEMP"
@@ -105,14 +78,7 @@ grep -aqF 'C:\Program Files\TransMirtavQuelmar\LEEME.txt' "$menu/Léame.lnk" ||
   fail "la lista de programas instalados tiene: $(entries)"
 
 # The installed command line exports the sample school into C:\MTEMP.
-wine 'C:\Program Files\TransMirtavQuelmar\transmirtavquelmar-cli.exe' export \
-  "$(tmq_wine_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
-  fail "la exportación terminó con $?: $(cat "$work/export.out")"
-for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
-  [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
-done
-mtemp_sums="$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)"
-before="$( (echo "$before" && cd "$drive_c" && printf '%s\n' ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
+installed_cli_exports_sample "$examples"
 
 # A newer version, from the same files, replaces the installed one.
 python3 "$root/packaging/windows/build_msi.py" "$root/packaging/windows/installer.wxs" "$newer" \
