@@ -25,7 +25,7 @@ version="$(git -C "$root" show "$commit:CMakeLists.txt" |
   sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p')"
 
 # One build, as `make package` and `make windows` make them (the tests
-# aside, which go into neither). Debian's source packages already
+# aside, which go into neither), its output in FOLDER.log. Debian's source packages already
 # downloaded here are handed over, so the clone need not fetch them again;
 # the libraries are built anew from them.
 build_in() { # folder
@@ -36,13 +36,17 @@ build_in() { # folder
   mkdir -p "$clone/.deps-windows/src"
   find "$root/.deps-windows/src" -maxdepth 1 -type f \( -name '*.dsc' -o -name '*.tar.*' \) \
     -exec cp {} "$clone/.deps-windows/src/" \; 2>/dev/null || true
-  (
+  if ! (
     cd "$clone"
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTMQ_BUILD_TESTS=OFF >/dev/null
-    cmake --build build -j "$jobs" >/dev/null
-    (cd build && cpack -G DEB >/dev/null)
-    WINDOWS_DIR="$clone/build-windows" JOBS="$jobs" bash scripts/windows-build.sh >/dev/null
-  )
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTMQ_BUILD_TESTS=OFF
+    cmake --build build -j "$jobs"
+    (cd build && umask 022 && cpack -G DEB)
+    WINDOWS_DIR="$clone/build-windows" JOBS="$jobs" bash scripts/windows-build.sh
+  ) >"$clone.log" 2>&1; then
+    tail -20 "$clone.log"
+    echo "La construcción en $clone falló (todo en $clone.log)" >&2
+    exit 1
+  fi
 }
 
 started=$(date +%s)

@@ -116,7 +116,14 @@ function(tmq_add_windows_packages readme output_dir)
   if(TMQ_MAKENSIS)
     set(setup ${output_dir}/${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe)
     set(script ${TMQ_PACKAGING_WINDOWS_DIR}/installer.nsi)
-    set(side_bitmap ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp)
+    # The finish page's picture goes into the setup as a file, with its date:
+    # the last commit's too, not the checkout's.
+    set(side_bitmap ${CMAKE_CURRENT_BINARY_DIR}/installer/side.bmp)
+    add_custom_command(OUTPUT ${side_bitmap}
+      COMMAND ${CMAKE_COMMAND} -E copy ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp ${side_bitmap}
+      COMMAND touch -d @${epoch} ${side_bitmap}
+      DEPENDS ${TMQ_PACKAGING_WINDOWS_DIR}/side.bmp ${epoch_file}
+      VERBATIM)
     add_custom_command(OUTPUT ${setup}
       COMMAND ${TMQ_MAKENSIS} -WX -V2 -INPUTCHARSET UTF8
               -DVERSION=${PROJECT_VERSION}
