@@ -93,6 +93,16 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The MSI package of the program marks its install with this value; the two
+; would share one folder, and uninstalling either would break the other.
+Function .onInit
+  ReadRegDWORD $0 HKLM "Software\${PRODUCT}" "PaqueteMSI"
+  StrCmp $0 "" done
+  MessageBox MB_ICONSTOP "${PRODUCT} ya está instalado con su paquete MSI. Desinstálelo desde la lista de programas instalados antes de usar este instalador." /SD IDOK
+  Abort
+done:
+FunctionEnd
+
 ; An installed version, this one or another, is uninstalled first with its
 ; own uninstaller, so that files it had and this one lacks do not stay behind
 ; and a different folder chosen last time is not left orphaned. The

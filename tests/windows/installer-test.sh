@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The Windows setup program under Wine, in a fresh prefix of its own:
-# a silent install, the installed command line exporting the sample school
-# into C:\MTEMP, the Start-menu shortcuts and the entry in the list of
-# installed programs, an install into another folder that replaces the first
-# without a second entry, and a silent uninstall that removes every file,
-# shortcut and registry value of ours and nothing else: not C:\MTEMP with its
-# tables, not a document a user left in the program's folder.
+# refused where the MSI package installed the program; a silent install, the
+# installed command line exporting the sample school into C:\MTEMP, the
+# Start-menu shortcuts and the entry in the list of installed programs, an
+# install into another folder that replaces the first without a second
+# entry, and a silent uninstall that removes every file, shortcut and
+# registry value of ours and nothing else: not C:\MTEMP with its tables, not
+# a document a user left in the program's folder.
 #
 # Usage: installer-test.sh SETUP_EXE EXAMPLES_DIR
 set -euo pipefail
@@ -36,6 +37,14 @@ mkdir -p "$drive_c/MTEMP"
 printf 'mesa de horarios' >"$drive_c/MTEMP/SOLUC.DBF"
 printf '<resultado/>' >"$drive_c/MTEMP/ResultadoMirtavcentro.xml"
 before="$(list_files)"
+
+# Where the MSI package installed TransMirtavQuelmar, the setup refuses.
+wine reg add 'HKLM\Software\TransMirtavQuelmar' /v PaqueteMSI /t REG_DWORD /d 1 /f >/dev/null 2>&1
+if wine "$setup_exe" /S; then
+  fail "el setup se instaló sobre la instalación del paquete MSI"
+fi
+[ ! -e "$programs" ] || fail "el setup dejó archivos sobre la instalación del paquete MSI"
+wine reg delete 'HKLM\Software\TransMirtavQuelmar' /f >/dev/null 2>&1
 
 wine "$setup_exe" /S || fail "la instalación terminó con $?"
 

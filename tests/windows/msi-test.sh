@@ -76,6 +76,9 @@ grep -aqF 'C:\Program Files\TransMirtavQuelmar\LEEME.txt' "$menu/Léame.lnk" ||
   fail "falta el acceso directo al léame"
 [ "$(entries)" = "$msi_version TransMirtavQuelmar" ] ||
   fail "la lista de programas instalados tiene: $(entries)"
+# The mark by which the setup program knows of this install.
+wine reg query 'HKLM\Software\TransMirtavQuelmar' /v PaqueteMSI >/dev/null 2>&1 ||
+  fail "falta HKLM\Software\TransMirtavQuelmar PaqueteMSI"
 
 # The installed command line exports the sample school into C:\MTEMP.
 installed_cli_exports_sample "$examples"
