@@ -59,9 +59,11 @@ bench: setup
 	@cmake --build $(BENCH_DIR) -j $(JOBS) --target tmq_bench
 	./$(BENCH_DIR)/bench/tmq_bench
 
-# The Debian package of both programs, in $(BUILD_DIR)/.
+# The Debian package of both programs, in $(BUILD_DIR)/. CPack gives the
+# archive's members the modes its work files get: a fixed umask keeps the
+# package the same for every builder.
 package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+	cd $(BUILD_DIR) && umask 022 && cpack -G DEB
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, each run for
 # FUZZ_SECONDS; shapelib and libxml2 come from the system, not instrumented.

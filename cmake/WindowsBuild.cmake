@@ -3,6 +3,8 @@
 
 add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
 enable_language(RC)
+# No link time in the executables' header: the same sources give the same bytes.
+add_link_options(-Wl,--no-insert-timestamp)
 
 find_path(LIBXML2_INCLUDE_DIR libxml/parser.h PATH_SUFFIXES libxml2 REQUIRED)
 find_library(LIBXML2_LIBRARY NAMES libxml2.a xml2 REQUIRED)
@@ -30,19 +32,24 @@ function(tmq_add_windows_programs)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/win32/*.cpp
                                       ${PROJECT_SOURCE_DIR}/win32/*.rc)
   if(sources)
+    # What the window and the launcher share: UTF-8 and UTF-16, the dpi,
+    # the message boxes.
+    set(shared Text.cpp Dpi.cpp MessageBoxes.cpp)
+    list(TRANSFORM shared PREPEND ${PROJECT_SOURCE_DIR}/win32/)
+    list(REMOVE_ITEM sources ${shared})
+    add_library(tmq_win32 STATIC ${shared})
+    target_include_directories(tmq_win32 PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(tmq_win32 PUBLIC tmq_window user32 gdi32)
+
     add_executable(TransMirtavQuelmar WIN32 ${sources})
-    target_include_directories(TransMirtavQuelmar PRIVATE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(TransMirtavQuelmar PRIVATE
+    target_link_libraries(TransMirtavQuelmar PRIVATE tmq_win32
       tmq_frame tmq_window tmq_export tmq_import tmq_base comctl32 comdlg32 msimg32 gdi32 user32 ole32
       uuid)
     target_link_options(TransMirtavQuelmar PRIVATE -municode)
     # The Start menu's "Ver horario de Mirtavel": a window-subsystem program,
     # so that no console comes up, sharing the window's error box.
-    add_executable(transmirtavquelmar-horario WIN32 ${PROJECT_SOURCE_DIR}/win32/launcher/main.cpp
-                   ${PROJECT_SOURCE_DIR}/win32/MessageBoxes.cpp ${PROJECT_SOURCE_DIR}/win32/Text.cpp)
-    target_include_directories(transmirtavquelmar-horario PRIVATE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(transmirtavquelmar-horario PRIVATE
-      tmq_import tmq_frame tmq_window tmq_base user32 gdi32)
+    add_executable(transmirtavquelmar-horario WIN32 ${PROJECT_SOURCE_DIR}/win32/launcher/main.cpp)
+    target_link_libraries(transmirtavquelmar-horario PRIVATE tmq_win32 tmq_import tmq_frame tmq_base)
     target_link_options(transmirtavquelmar-horario PRIVATE -municode)
   endif()
 endfunction()

@@ -16,7 +16,8 @@ TARGETS = {
     "tmq_frame": (3, "frame/"),
     "tmq_export": (4, "export/"), "tmq_import": (4, "import/"), "tmq_demo": (4, "demo/"),
     "tmq_app": (5, "app/"), "TransMirtavQuelmar": (5, "app/main.cpp"),
-    "TransMirtavQuelmar.exe": (5, "win32/"), "transmirtavquelmar-cli": (5, "cli/"),
+    "TransMirtavQuelmar.exe": (5, "win32/"), "tmq_win32": (5, "win32/ (común)"),
+    "transmirtavquelmar-cli": (5, "cli/"),
     "transmirtavquelmar-horario": (5, "app/launcher/"),
     "transmirtavquelmar-horario.exe": (5, "win32/launcher/"),
 }
@@ -48,7 +49,7 @@ def main():
         windows = read_links(sys.argv[2], {"TransMirtavQuelmar": "TransMirtavQuelmar.exe",
                                            "transmirtavquelmar-horario":
                                            "transmirtavquelmar-horario.exe"})
-        links |= {link for link in windows if link[0].endswith(".exe")}
+        links |= {link for link in windows if link[0].endswith(".exe") or link[0] == "tmq_win32"}
     used = {name for link in links for name in link[:2]}
 
     print('digraph capas {')

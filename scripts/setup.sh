@@ -18,13 +18,14 @@ packages=(
   # Windows build (make windows) and its tests under Wine: the cross
   # compiler, what fetches and unpacks Debian's sources, GoogleTest's sources.
   g++-mingw-w64-x86-64-posix dpkg-dev xz-utils patch zip googletest
-  # The Windows setup program.
-  nsis
+  # The Windows setup program and the MSI package (wixl).
+  nsis wixl msitools faketime
   wine wine64 fonts-wine xvfb xdotool
   # The window's test under Wine: screenshots and their colours.
   imagemagick
-  # The Debian package (make package): dpkg-shlibdeps and what it needs.
-  file
+  # The Debian package (make package): dpkg-shlibdeps and what it needs;
+  # lintian and appstreamcli check the package and its metadata.
+  file lintian appstream
   # The window read as a screen reader reads it: AT-SPI on a private session bus.
   python3-pyatspi at-spi2-core dbus-daemon
   # The timetable page's test in a real browser: Chromium, its DevTools

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-windows/ (or $WINDOWS_DIR) and
-# packs them with the Spanish readme into a zip beside them. The libraries
-# come from scripts/windows-deps.sh, built once. Given target names, it
-# builds only those (the tests do so) and packs nothing.
+# packs them with the Spanish readme and the third-party notices into a zip,
+# a setup program and an MSI package beside them. The libraries come from
+# scripts/windows-deps.sh, built once. Given target names, it builds only
+# those (the tests do so) and packs nothing.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -40,16 +41,11 @@ for program in "${programs[@]}"; do
   fi
 done
 
+# The zip, the setup program and the MSI package, each file dated by the
+# last commit, and SHA256SUMS of them and of the programs.
+cmake --build "$build" -j "$jobs" --target windows_packages
 version="$(sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
-zipfile="$build/TransMirtavQuelmar-$version-windows.zip"
-rm -f "$zipfile"
-# The readme with Windows line ends, so that Notepad shows it right.
-(cd "$root/packaging/windows" && zip -q -l "$zipfile" LEEME.txt)
-(cd "$build" && zip -q "$zipfile" "${programs[@]}")
-echo "$zipfile"
-
-# The setup program, once there is the window to install with the rest.
-if [ ${#programs[@]} -gt 1 ]; then
-  cmake --build "$build" -j "$jobs" --target installer
-  echo "$build/TransMirtavQuelmar-$version-setup.exe"
-fi
+for output in "TransMirtavQuelmar-$version-windows.zip" "TransMirtavQuelmar-$version-setup.exe" \
+  "TransMirtavQuelmar-$version.msi" SHA256SUMS; do
+  echo "$build/$output"
+done

@@ -22,6 +22,10 @@ jobs="${JOBS:-2}"
 mkdir -p "$deps/src" "$prefix/include" "$prefix/lib"
 deps="$(cd "$deps" && pwd)"
 prefix="$deps/prefix"
+# Source paths inside the libraries (libxml2 names its files in its errors)
+# are relative to this folder, so that the programs are the same bytes
+# wherever the project is. A library built with other flags is built again.
+cflags="-O2 -w -ffile-prefix-map=$deps/="
 
 if ! command -v "$cxx" >/dev/null; then
   echo "Falta el compilador $cxx (paquete g++-mingw-w64-x86-64-posix); ejecute scripts/setup.sh" >&2
@@ -77,7 +81,7 @@ fetch_source() { # package [--download-only]
 # --- libxml2 ----------------------------------------------------------------
 
 build_libxml2() {
-  if [ -f "$prefix/lib/libxml2.a" ] && [ -f "$prefix/.libxml2-done" ]; then
+  if [ -f "$prefix/lib/libxml2.a" ] && [ "$(cat "$prefix/.libxml2-done" 2>/dev/null)" = "$cflags" ]; then
     return
   fi
   echo "libxml2: fuente de Debian y compilación para Windows"
@@ -93,7 +97,7 @@ build_libxml2() {
   # The tree, XPath, the reader, the writer and output; nothing that reaches
   # the network, compresses or converts through a system library.
   (cd "$build" && "$dir/configure" -q --host="$host" --prefix="$prefix" \
-     CC="$cc" CFLAGS="-O2 -w" \
+     CC="$cc" CFLAGS="$cflags" \
      --disable-maintainer-mode --enable-static --disable-shared \
      --without-iconv --without-icu --without-zlib --without-lzma \
      --without-http --without-ftp --without-python --without-catalog \
@@ -104,13 +108,13 @@ build_libxml2() {
   make -C "$build" -s install-libLTLIBRARIES >/dev/null
   make -C "$build/include" -s install >/dev/null
   rm -f "$prefix"/lib/libxml2.la
-  touch "$prefix/.libxml2-done"
+  echo "$cflags" >"$prefix/.libxml2-done"
 }
 
 # --- shapelib's table code from gdal's source --------------------------------
 
 build_shapelib() {
-  if [ -f "$prefix/lib/libshp.a" ] && [ -f "$prefix/.shapelib-done" ]; then
+  if [ -f "$prefix/lib/libshp.a" ] && [ "$(cat "$prefix/.shapelib-done" 2>/dev/null)" = "$cflags" ]; then
     return
   fi
   echo "shapelib (dbfopen.c de la fuente de gdal): compilación para Windows"
@@ -149,11 +153,12 @@ build_shapelib() {
   mkdir -p "$build"
   # Only the table code, with no GDAL support code (USE_CPL unset): the
   # program hands it its own file hooks, shapelib's default hooks included.
-  "$cc" -O2 -w -c "$dir/dbfopen.c" -I"$dir" -o "$build/dbfopen.o"
+  # shellcheck disable=SC2086 # the flags are words
+  "$cc" $cflags -c "$dir/dbfopen.c" -I"$dir" -o "$build/dbfopen.o"
   rm -f "$prefix/lib/libshp.a"
   "$host-ar" rcs "$prefix/lib/libshp.a" "$build/dbfopen.o"
   cp "$dir/shapefil.h" "$prefix/include/"
-  touch "$prefix/.shapelib-done"
+  echo "$cflags" >"$prefix/.shapelib-done"
 }
 
 # --- GoogleTest from Debian's googletest sources -----------------------------

@@ -7,8 +7,9 @@
 # Windows process; then the window, driven on a virtual display
 # (tests/win32/window-test.sh) and at four scales, with what screen readers
 # get of it (tests/win32/window-scales-test.sh); "Ver horario de Mirtavel"
-# (tests/win32/launcher-test.sh); and the setup program installed and
-# uninstalled in a prefix of its own (tests/windows/installer-test.sh).
+# (tests/win32/launcher-test.sh); and the setup program and the MSI package
+# installed and uninstalled, each in a prefix of its own
+# (tests/windows/installer-test.sh, tests/windows/msi-test.sh).
 # Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
@@ -21,7 +22,7 @@ suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \
   "${suites[@]}" transmirtavquelmar-cli tmq_hold_file tmq_window_probe TransMirtavQuelmar \
-  transmirtavquelmar-horario installer >/dev/null
+  transmirtavquelmar-horario installer msi >/dev/null
 cmake --build "$linux" -j "$jobs" --target transmirtavquelmar-cli >/dev/null
 
 # shellcheck source=wine-env.sh
@@ -164,6 +165,12 @@ if bash "$root/tests/windows/installer-test.sh" "$build/TransMirtavQuelmar-$vers
   echo "instalador: $(($(date +%s) - installer_started)) s"
 else
   fail "el instalador"
+fi
+msi_started=$(date +%s)
+if bash "$root/tests/windows/msi-test.sh" "$build" "$root/examples"; then
+  echo "paquete MSI: $(($(date +%s) - msi_started)) s"
+else
+  fail "el paquete MSI"
 fi
 
 echo "Windows bajo Wine: $(($(date +%s) - started)) s, $failures fallos"

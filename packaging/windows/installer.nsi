@@ -7,6 +7,8 @@
 ;   LAUNCHER_EXE  path of transmirtavquelmar-horario.exe
 ;   README        path of the Spanish readme
 ;   README_NAME   its file name, as installed
+;   NOTICES       path of the third-party notices
+;   NOTICES_NAME  their file name, as installed
 ;   ICON          path of the program's .ico
 ;   SIDE_BITMAP   path of the finish page's picture (164 x 314 BMP)
 ;   OUTFILE       path of the setup program to write
@@ -75,6 +77,7 @@ Section "${PRODUCT}" SecProgram
   File "/oname=transmirtavquelmar-cli.exe" "${CLI_EXE}"
   File "/oname=${LAUNCHER}" "${LAUNCHER_EXE}"
   File "/oname=${README_NAME}" "${README}"
+  File "/oname=${NOTICES_NAME}" "${NOTICES}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
   CreateDirectory "${MENU_FOLDER}"
@@ -96,6 +99,16 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; The MSI package of the program marks its install with this value; the two
+; would share one folder, and uninstalling either would break the other.
+Function .onInit
+  ReadRegDWORD $0 HKLM "Software\${PRODUCT}" "PaqueteMSI"
+  StrCmp $0 "" done
+  MessageBox MB_ICONSTOP "${PRODUCT} ya está instalado con su paquete MSI. Desinstálelo desde la lista de programas instalados antes de usar este instalador." /SD IDOK
+  Abort
+done:
+FunctionEnd
+
 ; An installed version, this one or another, is uninstalled first with its
 ; own uninstaller, so that files it had and this one lacks do not stay behind
 ; and a different folder chosen last time is not left orphaned. The
@@ -116,6 +129,7 @@ Section "Uninstall"
   Delete "$INSTDIR\transmirtavquelmar-cli.exe"
   Delete "$INSTDIR\${LAUNCHER}"
   Delete "$INSTDIR\${README_NAME}"
+  Delete "$INSTDIR\${NOTICES_NAME}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 

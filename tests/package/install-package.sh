@@ -84,7 +84,10 @@ for file in /usr/bin/transmirtavquelmar-cli /usr/bin/TransMirtavQuelmar \
   /usr/share/applications/$name.desktop \
   /usr/share/icons/hicolor/scalable/apps/$name.svg \
   /usr/share/icons/hicolor/48x48/apps/$name.png \
-  /usr/share/man/man1/transmirtavquelmar-cli.1.gz; do
+  /usr/share/man/man1/transmirtavquelmar-cli.1.gz /usr/share/man/man1/TransMirtavQuelmar.1.gz \
+  /usr/share/man/man1/transmirtavquelmar-horario.1.gz \
+  /usr/share/metainfo/invalid.example.transmirtavquelmar.metainfo.xml \
+  /usr/share/doc/$name/copyright /usr/share/doc/$name/changelog.gz; do
   [ -f "$file" ] || fail "falta $file"
 done
 if ldd /usr/bin/TransMirtavQuelmar | grep -q 'not found'; then

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The Windows setup program under Wine, in a fresh prefix of its own:
-# a silent install, the installed command line exporting the sample school
-# into C:\MTEMP, the Start-menu shortcuts and the entry in the list of
-# installed programs, an install into another folder that replaces the first
-# without a second entry, and a silent uninstall that removes every file,
-# shortcut and registry value of ours and nothing else: not C:\MTEMP with its
-# tables, not a document a user left in the program's folder.
+# refused where the MSI package installed the program; a silent install, the
+# installed command line exporting the sample school into C:\MTEMP, the
+# Start-menu shortcuts and the entry in the list of installed programs, an
+# install into another folder that replaces the first without a second
+# entry, and a silent uninstall that removes every file, shortcut and
+# registry value of ours and nothing else: not C:\MTEMP with its tables, not
+# a document a user left in the program's folder.
 #
 # Usage: installer-test.sh SETUP_EXE EXAMPLES_DIR
 set -euo pipefail
@@ -14,27 +15,8 @@ setup_exe="$(realpath "$1")"
 examples="$(realpath "$2")"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
-work="$(mktemp -d)"
-# shellcheck source=scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
-tmq_wine_start "$work"
-# No .desktop entries in the host's menus for the shortcuts we create.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-
-cleanup() {
-  tmq_wine_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FALLO: $*" >&2
-  exit 1
-}
-
-wine() {
-  timeout 120 "$TMQ_WINE" "$@"
-}
+# shellcheck source=tests/windows/package-test-env.sh
+source "$root/tests/windows/package-test-env.sh"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMirtavQuelmar'
 
@@ -46,14 +28,6 @@ registry_value() {
     tr -d '\r' | sed -n "s/^ *$1 *//p" | grep .
 }
 
-# Lists the prefix's files, less Windows' own folder and the temporary ones,
-# which Wine changes on every run.
-list_files() {
-  (cd "$WINEPREFIX/drive_c" &&
-    find . -path ./windows -prune -o -path '*/Temp' -prune -o -print | LC_ALL=C sort)
-}
-
-drive_c="$WINEPREFIX/drive_c"
 programs="$drive_c/Program Files/TransMirtavQuelmar"
 menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TransMirtavQuelmar"
 
@@ -64,10 +38,18 @@ printf 'mesa de horarios' >"$drive_c/MTEMP/SOLUC.DBF"
 printf '<resultado/>' >"$drive_c/MTEMP/ResultadoMirtavcentro.xml"
 before="$(list_files)"
 
+# Where the MSI package installed TransMirtavQuelmar, the setup refuses.
+wine reg add 'HKLM\Software\TransMirtavQuelmar' /v PaqueteMSI /t REG_DWORD /d 1 /f >/dev/null 2>&1
+if wine "$setup_exe" /S; then
+  fail "el setup se instaló sobre la instalación del paquete MSI"
+fi
+[ ! -e "$programs" ] || fail "el setup dejó archivos sobre la instalación del paquete MSI"
+wine reg delete 'HKLM\Software\TransMirtavQuelmar' /f >/dev/null 2>&1
+
 wine "$setup_exe" /S || fail "la instalación terminó con $?"
 
 for f in TransMirtavQuelmar.exe transmirtavquelmar-cli.exe transmirtavquelmar-horario.exe LEEME.txt \
-  desinstalar.exe; do
+  AVISOS-TERCEROS.txt desinstalar.exe; do
   [ -s "$programs/$f" ] || fail "falta $f en Program Files"
 done
 grep -aqF 'C:\Program Files\TransMirtavQuelmar\TransMirtavQuelmar.exe' "$menu/TransMirtavQuelmar.lnk" ||
@@ -92,14 +74,7 @@ size="$(registry_value EstimatedSize | sed -n 's/^REG_DWORD    //p')"
 [ "$(registry_value NoRepair)" = "REG_DWORD    0x1" ] || fail "NoRepair"
 
 # The installed command line exports the sample school into C:\MTEMP.
-wine 'C:\Program Files\TransMirtavQuelmar\transmirtavquelmar-cli.exe' export \
-  "$(tmq_wine_path "$examples/centro.xml")" >"$work/export.out" 2>&1 ||
-  fail "la exportación terminó con $?: $(cat "$work/export.out")"
-for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
-  [ -s "$drive_c/MTEMP/$table.DBF" ] || fail "la exportación no escribió $table.DBF"
-done
-mtemp_sums="$(cd "$drive_c/MTEMP" && md5sum ./* | LC_ALL=C sort)"
-before="$( (echo "$before" && cd "$drive_c" && printf '%s\n' ./MTEMP/*.DBF) | LC_ALL=C sort -u)"
+installed_cli_exports_sample "$examples"
 
 # Installing again into another folder takes the first install's place: one
 # entry in the list, nothing left in the first folder.
