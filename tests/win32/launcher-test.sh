@@ -16,36 +16,15 @@ linux_cli=$(realpath "$3")
 artefacts=$(mkdir -p "$4" && realpath "$4")
 title='^Ver horario de Mirtavel$'
 
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-work=$(mktemp -d)
-xvfb=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null
-  tmq_wine_stop 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FALLO: $*" >&2
-  [ -n "${DISPLAY:-}" ] && import -window root "$artefacts/launcher-failure.png" 2>/dev/null
-  exit 1
-}
+failure_shot='launcher-failure.png'
+# shellcheck source=wine-session.sh
+source "$(dirname "$0")/wine-session.sh"
 
 subsystem=$(x86_64-w64-mingw32-objdump -p "$launcher" | grep '^Subsystem')
 [[ "$subsystem" == *"(Windows GUI)"* ]] ||
   fail "$(basename "$launcher") no es un programa de ventanas: abriría una consola"
 
-# shellcheck source=../support/display.sh
-source "$root/tests/support/display.sh"
-tmq_display_start "$work"
-
-# shellcheck source=../../scripts/wine-env.sh
-source "$root/scripts/wine-env.sh"
-tmq_wine_start "$work"
-trap cleanup EXIT
+wine_session_start
 
 mtemp="$WINEPREFIX/drive_c/MTEMP"
 mkdir -p "$mtemp"

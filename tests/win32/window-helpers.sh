@@ -5,49 +5,24 @@
 #   artefacts  the folder for screenshots
 # then call window_session_start SCREEN_SIZE (1024x768, say).
 #
-# It sets `work` (a temporary folder, removed at exit), `app` (the running
-# program's process), `window` (its X window, after `start`) and `title`
-# (the title the program derives from its executable's name).
+# Besides what wine-session.sh sets, it sets `window` (the program's X
+# window, after `start`) and `title` (the title the program derives from its
+# executable's name).
 
 caption='^Exportar e importar datos entre Mirtavel y Quelmar $'
 name=$(basename "$exe")
 name=${name%%.*}
 title="${name:0:1}$(tr '[:upper:]' '[:lower:]' <<<"${name:1}")"
 
-helpers_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-work=$(mktemp -d)
-xvfb=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null
-  tmq_wine_stop 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=wine-session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 
-fail() {
-  echo "FALLO: $*" >&2
-  [ -n "${DISPLAY:-}" ] && import -window root "$artefacts/failure.png" 2>/dev/null
-  exit 1
-}
-
-# shellcheck source=../support/display.sh
-source "$helpers_root/tests/support/display.sh"
-
-# A virtual display of the given size, and a fresh Wine prefix with one
-# wineserver for the whole run on it.
+# The Wine session, and in its C:\MTEMP\XML, the folder the file dialog
+# opens first, a document to choose.
 window_session_start() {
-  tmq_display_start "$work" "$1"
-
-  # shellcheck source=../../scripts/wine-env.sh
-  source "$helpers_root/scripts/wine-env.sh"
-  tmq_wine_start "$work"
-  trap cleanup EXIT
-
-  # The folder the file dialog opens first, with a document to choose.
+  wine_session_start "$1"
   mkdir -p "$WINEPREFIX/drive_c/MTEMP/XML"
-  cp "$helpers_root/examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
+  cp "$root/examples/centro.xml" "$WINEPREFIX/drive_c/MTEMP/XML/centro.xml"
 }
 
 # Waits for the program to end and checks that it ended normally.
