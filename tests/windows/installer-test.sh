@@ -22,10 +22,22 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMir
 
 # Prints the value NAME of our entry in the list of installed programs as
 # "reg query" shows it ("REG_SZ    text", "REG_DWORD    0x1f"); fails when
-# it is missing.
+# it is missing. Wine's reg now and then prints nothing for a value that is there: such an
+# answer is asked again, while "not found" (exit 1) is taken at once.
 registry_value() {
-  wine reg query "$uninstall_key" /v "$1" 2>/dev/null |
-    tr -d '\r' | sed -n "s/^ *$1 *//p" | grep .
+  local output status value
+  for _ in 1 2 3 4 5; do
+    status=0
+    output="$(wine reg query "$uninstall_key" /v "$1" 2>/dev/null)" || status=$?
+    [ "$status" = 1 ] && return 1
+    value="$(tr -d '\r' <<<"$output" | sed -n "s/^ *$1 *//p")"
+    if [ "$status" = 0 ] && [ -n "$value" ]; then
+      echo "$value"
+      return 0
+    fi
+    sleep 1
+  done
+  return 1
 }
 
 programs="$drive_c/Program Files/TransMirtavQuelmar"
