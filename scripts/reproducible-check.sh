@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows that a published binary was built from the published sources: builds
 # one commit twice, in two fresh clones in two different folders, and
-# compares what they give byte for byte: the Debian package, the two Windows
+# compares what they give byte for byte: the Debian package, the three Windows
 # programs, the zip, the setup program, the MSI package and SHA256SUMS.
 # The second build runs with another umask and another time zone. Not part
 # of `make test`: it builds everything twice (20 to 40 minutes on two cores).
@@ -59,6 +59,7 @@ outputs=(
   "build/transmirtavquelmar_${version}_amd64.deb"
   build-windows/TransMirtavQuelmar.exe
   build-windows/transmirtavquelmar-cli.exe
+  build-windows/transmirtavquelmar-horario.exe
   "build-windows/TransMirtavQuelmar-$version-windows.zip"
   "build-windows/TransMirtavQuelmar-$version-setup.exe"
   "build-windows/TransMirtavQuelmar-$version.msi"
