@@ -3,10 +3,10 @@
 // the import does, and its agreement with the result on the sample school.
 
 #include "import/TimetablePage.h"
-#include "base/Error.h"
 #include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"
+#include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -165,18 +165,6 @@ TEST(TimetablePage, EscapesNamesAndCodesAndKeepsWindows1252Letters)
     EXPECT_THAT(page, Not(HasSubstr("\x01")));
 }
 
-// Runs `action`, expecting a tmq::Error; returns its text.
-std::string errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    ADD_FAILURE() << "no error";
-    return {};
-}
-
 struct Refusal {
     std::string name;
     std::function<void(const ImportFolder&)> spoil;
@@ -222,9 +210,9 @@ TEST_P(PageRefuses, WhatTheImportRefusesWithTheSameErrorAndKeepsTheOldPage)
     const std::filesystem::path page = folder.xmlFolder() / "horario.html";
     writeFile(page, "la página anterior");
 
-    const std::string importError = errorOf([&] { folder.runImport(); });
+    const std::string importError = errorText([&] { folder.runImport(); });
     const std::string pageError =
-        errorOf([&] { writeTimetablePage(folder.work(), page.string()); });
+        errorText([&] { writeTimetablePage(folder.work(), page.string()); });
 
     EXPECT_FALSE(importError.empty());
     EXPECT_EQ(pageError, importError);
@@ -241,10 +229,10 @@ TEST(TimetablePage, TableLockedByAnotherProgramIsRefusedAsTheImportRefusesIt)
     folder.writeOneTeacherImport();
     ForeignLock lock(folder.work() / "GRUPOST.DBF", ForeignLock::Kind::Flock);
 
-    EXPECT_EQ(errorOf([&] {
+    EXPECT_EQ(errorText([&] {
                   writeTimetablePage(folder.work(), (folder.xmlFolder() / "h.html").string());
               }),
-              errorOf([&] { folder.runImport(); }));
+              errorText([&] { folder.runImport(); }));
 }
 
 TEST(TimetablePage, TablesWithOnlyTheFieldsTheImportReadsShowCodes)

@@ -1,5 +1,5 @@
 #include "DbfBytes.h"
-#include "ErrorText.h"
+#include "support/ErrorText.h"
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"
 

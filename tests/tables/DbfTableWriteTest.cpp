@@ -1,4 +1,4 @@
-#include "ErrorText.h"
+#include "support/ErrorText.h"
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"
 
