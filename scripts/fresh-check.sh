@@ -1,82 +1,44 @@
 #!/usr/bin/env bash
-# Tries the README's two commands on a fresh minimal Debian 12: builds a
-# debootstrap chroot (variant minbase, from this machine's Debian mirror),
-# copies the committed project into it and, as root there, runs ./test and
-# then ./run until the window appears on an Xvfb display of this machine.
-# Needs root, debootstrap, Xvfb and xdotool here. Not part of make test: it
-# downloads and builds everything anew and takes a long while.
+# Tries the README's two commands on a fresh minimal Debian of the given
+# release (bookworm, Debian 12; trixie, Debian 13): builds a debootstrap
+# chroot (variant minbase, from this machine's Debian mirror), copies the
+# committed project into it and, as root there, runs ./test and then ./run
+# until the window appears on an Xvfb display of this machine. Needs root,
+# debootstrap, Xvfb and xdotool here. Not part of make test: it builds
+# everything anew and takes a long while. Downloads are kept for the next
+# run (scripts/debian-chroot.sh).
 #
-#   sudo scripts/fresh-check.sh [CHROOT_FOLDER]
+#   sudo scripts/fresh-check.sh RELEASE [CHROOT_FOLDER]
 set -euo pipefail
 
-project=$(cd "$(dirname "$0")/.." && pwd)
-root=${1:-/var/tmp/tmq-fresh}
-mirror=${TMQ_MIRROR:-$(sed -n 's/^URIs: *\(http[^ ]*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)}
-mirror=${mirror:-http://deb.debian.org/debian}
+release=${1:-}
+case "$release" in
+  bookworm | trixie) ;;
+  *) echo "uso: fresh-check.sh bookworm|trixie [CARPETA_DEL_CHROOT]" >&2; exit 2 ;;
+esac
+root=${2:-/var/tmp/tmq-fresh-$release}
 display=${TMQ_DISPLAY:-87}
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
 display=:$display
+
+# shellcheck source=scripts/debian-chroot.sh
+source "$(dirname "$0")/debian-chroot.sh"
 
 [ "$(id -u)" -eq 0 ] || { echo "fresh-check: hace falta ser root" >&2; exit 1; }
 for tool in debootstrap Xvfb xdotool git; do
   command -v "$tool" >/dev/null || { echo "fresh-check: falta $tool" >&2; exit 1; }
 done
 
-started=$(date +%s)
-step() { echo "== $(date -u +%H:%M:%S) (+$(($(date +%s) - started)) s) $*"; }
-
-mounted=()
 xvfb_pid=
 window_pid=
 cleanup() {
   [ -n "$window_pid" ] && kill -- "-$window_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-    umount -l "${mounted[$i]}" 2>/dev/null || true
-  done
+  chroot_cleanup
 }
 trap cleanup EXIT
 
-bind() { # SOURCE TARGET [mount options...]
-  if [ -d "$1" ] || [ "${1#/}" = "$1" ]; then mkdir -p "$2"; else mkdir -p "$(dirname "$2")" && touch "$2"; fi
-  mount "${@:3}" "$1" "$2"
-  mounted+=("$2")
-}
-
-if [ -e "$root" ]; then
-  step "removing the previous chroot $root"
-  for m in $(awk -v r="$root" 'index($2, r) == 1 {print $2}' /proc/mounts | sort -r); do umount -l "$m"; done
-  rm -rf --one-file-system "$root"
-fi
-
-step "debootstrap --variant=minbase bookworm from $mirror"
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
-  { tail -n 30 "$root.debootstrap.log"; exit 1; }
-
-# The chroot reaches the same mirror as this machine, with its apt settings
-# for it (a frozen snapshot's Release files may be past their validity).
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-  rm -f "$root/etc/apt/sources.list"
-  cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
-fi
-for conf in /etc/apt/apt.conf.d/*; do
-  grep -q 'Check-Valid-Until\|Check-Date' "$conf" 2>/dev/null && cp "$conf" "$root/etc/apt/apt.conf.d/"
-done
-
-bind proc "$root/proc" -t proc
-bind sysfs "$root/sys" -t sysfs
-bind /dev "$root/dev" --bind
-bind devpts "$root/dev/pts" -t devpts -o newinstance,ptmxmode=0666
-bind tmpfs "$root/dev/shm" -t tmpfs
-
-step "copying the committed project into /root/TransMirtavQuelmar"
-git -C "$project" archive --prefix=TransMirtavQuelmar/ HEAD | tar -x -C "$root/root"
-
-in_chroot() {
-  chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-    LANG=C.UTF-8 "$@"
-}
+chroot_create "$release" "$root"
 
 step "./test in the chroot"
 test_started=$(date +%s)
@@ -94,8 +56,8 @@ for _ in $(seq 1 100); do
 done
 # Only this display's socket goes into the chroot: Xvfb servers started
 # there by the tests must not meet the sockets of this machine's displays.
-bind "/tmp/.X11-unix/X${display#:}" "$root/tmp/.X11-unix/X${display#:}" --bind
-setsid chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+chroot_bind "/tmp/.X11-unix/X${display#:}" "$root/tmp/.X11-unix/X${display#:}" --bind
+setsid chroot "$chroot_root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
   DISPLAY="$display" /bin/sh -c 'cd /root/TransMirtavQuelmar && exec ./run' >"$root.run.log" 2>&1 &
 window_pid=$!
 seen=

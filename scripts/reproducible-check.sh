@@ -55,8 +55,10 @@ echo "Primera construcción de ${commit:0:12} en $work/a"
 echo "Segunda construcción en $work/otra-carpeta/b (umask 0002, hora de Auckland)"
 (umask 0002 && export TZ=Pacific/Auckland && build_in "$work/otra-carpeta/b")
 
+# The package's file name carries the release it is built on (~deb12, ~deb13).
+deb=$(cd "$work/a" && echo build/transmirtavquelmar_"${version}"~*_amd64.deb)
 outputs=(
-  "build/transmirtavquelmar_${version}_amd64.deb"
+  "$deb"
   build-windows/TransMirtavQuelmar.exe
   build-windows/transmirtavquelmar-cli.exe
   build-windows/transmirtavquelmar-horario.exe

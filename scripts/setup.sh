@@ -33,8 +33,11 @@ packages=(
   chromium python3-websocket poppler-utils python3-html5lib
 )
 # `make fuzz` builds with clang and libFuzzer; nothing else needs them.
+# Each release ships its own clang: 14 in Debian 12, 19 in Debian 13.
 if [ "${1:-}" = fuzz ]; then
-  packages+=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
+  clang=19
+  grep -q '^VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null && clang=14
+  packages+=("clang-$clang" "libclang-rt-$clang-dev" "libfuzzer-$clang-dev")
 fi
 # scripts/layers-graph.sh draws the layers with Graphviz.
 if [ "${1:-}" = graph ]; then

@@ -5,6 +5,7 @@
 #ifdef TMQ_SHAPELIB_DEFAULT_HOOKS
 
 #include "base/PlatformFiles.h"
+#include "tables/ShapelibHookShapes.h"
 
 #include <shapefil.h>
 
@@ -28,7 +29,7 @@ SAOffset readFrom(void* buffer, SAOffset size, SAOffset count, SAFile file)
     return static_cast<SAOffset>(std::fread(buffer, size, count, stream(file)));
 }
 
-SAOffset writeTo(void* buffer, SAOffset size, SAOffset count, SAFile file)
+SAOffset writeTo(const void* buffer, SAOffset size, SAOffset count, SAFile file)
 {
     return static_cast<SAOffset>(std::fwrite(buffer, size, count, stream(file)));
 }
@@ -73,14 +74,14 @@ double parseNumber(const char* text)
 
 extern "C" void SASetupDefaultHooks(SAHooks* hooks)
 {
-    hooks->FOpen = openNamed;
+    tmq::shapelib::setOpenHook<openNamed>(*hooks);
     hooks->FRead = readFrom;
-    hooks->FWrite = writeTo;
+    tmq::shapelib::setWriteHook<writeTo>(*hooks);
     hooks->FSeek = seekIn;
     hooks->FTell = tellIn;
     hooks->FFlush = flushStream;
     hooks->FClose = closeStream;
-    hooks->Remove = removeNamed;
+    tmq::shapelib::setRemoveHook<removeNamed>(*hooks);
     hooks->Error = printMessage;
     hooks->Atof = parseNumber;
 }

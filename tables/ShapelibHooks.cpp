@@ -4,6 +4,7 @@
 #include "base/PlatformFiles.h"
 #include "tables/FileLock.h"
 #include "tables/FileNames.h"
+#include "tables/ShapelibHookShapes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -206,7 +207,7 @@ void noteWriteError()
         t_writeError = errno != 0 ? errno : EIO;
 }
 
-SAOffset writeFile(void* from, SAOffset size, SAOffset count, SAFile file)
+SAOffset writeFile(const void* from, SAOffset size, SAOffset count, SAFile file)
 {
     if (size == 0)
         return 0;
@@ -301,9 +302,9 @@ SAHooks makeHooks()
 {
     SAHooks hooks;
     SASetupDefaultHooks(&hooks);
-    hooks.FOpen = openFile;
+    shapelib::setOpenHook<openFile>(hooks);
     hooks.FRead = readFile;
-    hooks.FWrite = writeFile;
+    shapelib::setWriteHook<writeFile>(hooks);
     hooks.FSeek = seekFile;
     hooks.FTell = tellFile;
     hooks.FFlush = flushFile;

@@ -86,6 +86,21 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 grupos, asignaturas y tramos) a las tablas dBASE de la carpeta de trabajo de
 Mirtavel, e importa el horario que Mirtavel deja en SOLUC como documento de
 resultado para Quelmar. Una ventana y la orden transmirtavquelmar-cli.")
+# The package's version names the system it was built on (2.3~deb12,
+# 2.3~deb13): each depends on that release's libraries, and the file name
+# says which system it is for.
+if(EXISTS /etc/os-release)
+  file(STRINGS /etc/os-release TMQ_OS_FIELDS REGEX "^(ID|VERSION_ID)=")
+  string(REGEX REPLACE ".*(^|;)ID=\"?([a-z]+).*" "\\2" TMQ_OS_ID "${TMQ_OS_FIELDS}")
+  string(REGEX REPLACE ".*VERSION_ID=\"?([0-9.]+).*" "\\1" TMQ_OS_VERSION "${TMQ_OS_FIELDS}")
+  if(TMQ_OS_ID STREQUAL "debian")
+    string(REGEX REPLACE "\\..*" "" TMQ_OS_VERSION "${TMQ_OS_VERSION}")
+    set(TMQ_OS_ID deb)
+  endif()
+  if(TMQ_OS_ID MATCHES "^[a-z]+$" AND TMQ_OS_VERSION MATCHES "^[0-9.]+$")
+    set(CPACK_DEBIAN_PACKAGE_VERSION "${PROJECT_VERSION}~${TMQ_OS_ID}${TMQ_OS_VERSION}")
+  endif()
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -70,11 +70,16 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/paquete" >"$work/cpack.log" 
 deb=$(echo "$work"/paquete/"$name"_*.deb)
 [ -f "$deb" ] || fail "no hay paquete en $work/paquete"
 
-# dpkg-shlibdeps found the libraries the programs link.
+# dpkg-shlibdeps found the libraries the programs link. The table engine is
+# linked in, so that the package does not hang on the name that each Debian
+# release gives shapelib's package (libshp2, libshp4).
 depends=$(dpkg-deb -f "$deb" Depends)
-for dependency in libc6 libstdc++6 libxml2 libshp libqt6widgets6 fonts-liberation; do
+for dependency in libc6 libstdc++6 libxml2 libqt6widgets6 fonts-liberation; do
   grep -q "$dependency" <<<"$depends" || fail "Depends sin $dependency: $depends"
 done
+if grep -q libshp <<<"$depends"; then
+  fail "Depends nombra shapelib, que va dentro de los programas: $depends"
+fi
 
 touch "$mark"
 apt install --no-install-recommends "$deb" || fail "apt-get install $deb"
@@ -90,6 +95,9 @@ for file in /usr/bin/transmirtavquelmar-cli /usr/bin/TransMirtavQuelmar \
   /usr/share/doc/$name/copyright /usr/share/doc/$name/changelog.gz; do
   [ -f "$file" ] || fail "falta $file"
 done
+if ldd /usr/bin/transmirtavquelmar-cli | grep -q 'libshp'; then
+  fail "la orden enlaza shapelib como biblioteca compartida"
+fi
 if ldd /usr/bin/TransMirtavQuelmar | grep -q 'not found'; then
   fail "a la ventana le faltan bibliotecas: $(ldd /usr/bin/TransMirtavQuelmar | grep 'not found')"
 fi
