@@ -130,6 +130,9 @@ build_shapelib() {
     mkdir -p "$dir"
     tar -xf "$tarball" -C "$dir" --strip-components=4 --wildcards \
       '*/ogr/ogrsf_frmts/shape/dbfopen.c' '*/ogr/ogrsf_frmts/shape/shapefil.h'
+    # Newer gdal (Debian 13's) keeps shapelib's private declarations apart.
+    tar -xf "$tarball" -C "$dir" --strip-components=4 --wildcards \
+      '*/ogr/ogrsf_frmts/shape/shapefil_private.h' 2>/dev/null || true
     # Debian's patches for gdal, applied where they touch these files.
     local debian
     debian="$(ls "$deps"/src/gdal_*.debian.tar.* 2>/dev/null | head -1 || true)"

@@ -25,6 +25,7 @@ SHAPELIB_FILES = ["ogr/ogrsf_frmts/shape/dbfopen.c", "ogr/ogrsf_frmts/shape/shap
 # What a selection keeps of a copyright file's header: whose work it is.
 HEADER_FIELDS = ["Upstream-Name", "Upstream-Contact", "Source"]
 MINGW_PACKAGE = "mingw-w64-x86-64-dev"
+SHAPELIB_PACKAGE = "libshp-dev"
 GCC_PACKAGE = "gcc-mingw-w64-base"
 
 INTRODUCTION = """\
@@ -155,6 +156,34 @@ def installed_version(package):
         raise NoticeError(f"el paquete {package} no está instalado") from error
 
 
+def shapelib_section(source, doc):
+    """shapelib's notices, from gdal's Debian copyright file."""
+    notice = leading_comment(os.path.join(source, "shapelib", "dbfopen.c"))
+    title = "las tablas dBASE, del código de shapelib incluido en gdal"
+    if not glob.glob(os.path.join(source, "gdal_*.debian.tar.*")):
+        # A mirror may serve gdal's original source without its Debian part;
+        # then the copyright file Debian publishes for shapelib itself, whose
+        # table code gdal carries, gives the same notices.
+        orig = only(os.path.join(source, "gdal_*.orig.tar.*"), "gdal")
+        gdal_version = os.path.basename(orig).split("_", 1)[1].split(".orig.tar")[0]
+        shapelib = os.path.join(doc, SHAPELIB_PACKAGE, "copyright")
+        shapelib_version = installed_version(SHAPELIB_PACKAGE)
+        return (f"shapelib (dbfopen.c de gdal {gdal_version})", title,
+                f"{shapelib}, paquete {SHAPELIB_PACKAGE} {shapelib_version}, y el aviso de dbfopen.c",
+                read(shapelib) + "\n\n" + notice)
+    gdal_tarball = only(os.path.join(source, "gdal_*.debian.tar.*"), "gdal")
+    gdal_version = source_version(only(os.path.join(source, "gdal_*.dsc"), "gdal"))
+    with tarfile.open(gdal_tarball) as tar:
+        member = tar.extractfile("debian/copyright")
+        if member is None:
+            raise NoticeError(f"{gdal_tarball}: no contiene debian/copyright")
+        gdal_copyright = member.read().decode("utf-8")
+    return (f"shapelib (dbfopen.c de gdal {gdal_version})", title,
+            f"debian/copyright del paquete de fuentes gdal {gdal_version}, párrafos de "
+            + " y ".join(SHAPELIB_FILES) + ", y el aviso de dbfopen.c",
+            dep5_selection(gdal_copyright, SHAPELIB_FILES, gdal_tarball) + "\n\n" + notice)
+
+
 def sections(deps, doc):
     source = os.path.join(deps, "src")
 
@@ -163,18 +192,7 @@ def sections(deps, doc):
     yield (f"libxml2 {libxml2_version}", "el análisis y la escritura de documentos XML",
            f"debian/copyright del paquete de fuentes libxml2 {libxml2_version}", read(libxml2))
 
-    gdal_tarball = only(os.path.join(source, "gdal_*.debian.tar.*"), "gdal")
-    gdal_version = source_version(only(os.path.join(source, "gdal_*.dsc"), "gdal"))
-    with tarfile.open(gdal_tarball) as tar:
-        member = tar.extractfile("debian/copyright")
-        if member is None:
-            raise NoticeError(f"{gdal_tarball}: no contiene debian/copyright")
-        gdal_copyright = member.read().decode("utf-8")
-    yield (f"shapelib (dbfopen.c de gdal {gdal_version})", "las tablas dBASE, del código de shapelib incluido en gdal",
-           f"debian/copyright del paquete de fuentes gdal {gdal_version}, párrafos de "
-           + " y ".join(SHAPELIB_FILES) + ", y el aviso de dbfopen.c",
-           dep5_selection(gdal_copyright, SHAPELIB_FILES, gdal_tarball) + "\n\n"
-           + leading_comment(os.path.join(source, "shapelib", "dbfopen.c")))
+    yield shapelib_section(source, doc)
 
     mingw = os.path.join(doc, MINGW_PACKAGE, "copyright")
     mingw_version = installed_version(MINGW_PACKAGE)
