@@ -17,6 +17,12 @@ title="${name:0:1}$(tr '[:upper:]' '[:lower:]' <<<"${name:1}")"
 # shellcheck source=wine-session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh"
 
+# ImageMagick 7 (Debian 13) calls its tool magick, and its convert prints a
+# stray "list" line before what -fx computes; ImageMagick 6 has only convert.
+if command -v magick >/dev/null; then
+  convert() { magick "$@"; }
+fi
+
 # The Wine session, and in its C:\MTEMP\XML, the folder the file dialog
 # opens first, a document to choose.
 window_session_start() {
