@@ -50,6 +50,15 @@ tmq_wine_start() {
   trap tmq_wine_stop EXIT
 }
 
+# Ends the wineserver and starts it again on the same prefix: Wine 10 takes
+# the screen's scale (LogPixels) only when its session starts.
+tmq_wine_restart() {
+  "$TMQ_WINESERVER" -k 2>/dev/null || true
+  "$TMQ_WINESERVER" -w 2>/dev/null || true
+  "$TMQ_WINESERVER" -p
+  "$TMQ_WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
 tmq_wine_stop() {
   if [ -n "${WINEPREFIX:-}" ] && [ -n "${TMQ_WINESERVER:-}" ]; then
     "$TMQ_WINESERVER" -k 2>/dev/null || true

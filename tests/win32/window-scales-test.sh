@@ -195,6 +195,7 @@ declare -A next=([96]=144 [120]=192 [144]=96 [192]=120)
 for dpi in 96 120 144 192; do
   "$TMQ_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     >/dev/null 2>&1
+  tmq_wine_restart
   WINEDEBUG=-all,fixme+oleacc start "$dpi ppp"
   check_layout "$dpi" "window-$dpi.png" "$dpi ppp"
   check_frame "$dpi" "$dpi ppp"
