@@ -1,6 +1,6 @@
 #pragma once
 
-#include "import/TimetableView.h"
+#include "page/TimetableView.h"
 
 #include <filesystem>
 #include <functional>

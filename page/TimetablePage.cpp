@@ -1,12 +1,12 @@
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 
 #include "base/DefaultBrowser.h"
 #include "base/Error.h"
 #include "base/FolderLock.h"
 #include "base/PlatformFiles.h"
-#include "import/ActivityLists.h"
-#include "import/HtmlText.h"
-#include "import/ImportTables.h"
+#include "page/HtmlText.h"
+#include "timetable/ActivityLists.h"
+#include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
 
 #include <array>
