@@ -77,7 +77,7 @@ std::string openTimetablePage(const std::filesystem::path& workingFolder)
         openInDefaultBrowser(page);
         return {};
     } catch (const std::exception& error) {
-        return errorReportText(userText(error));
+        return errorReport(error);
     }
 }
 
