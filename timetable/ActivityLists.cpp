@@ -1,6 +1,7 @@
 #include "timetable/ActivityLists.h"
 
 #include "base/Cp1252.h"
+#include "tables/SlotKey.h"
 #include "timetable/RowIndex.h"
 #include "xml/Envelope.h"
 
@@ -13,15 +14,12 @@ namespace tmq {
 
 namespace {
 
-// The letters of the weekdays, Monday first.
-constexpr std::string_view kWeekdayLetters = "LMXJVSD";
-
-// The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
-std::string_view weekdayLetter(const std::string& dayText)
+// The weekday of SOLUC's DIA text "1" to "7", 0 for Monday; -1 for anything else.
+int weekdayOfDay(const std::string& dayText)
 {
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
-        return kWeekdayLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
-    return {};
+        return dayText[0] - '1';
+    return -1;
 }
 
 // Subject codes not beginning with a capital G are reported as this activity.
@@ -168,12 +166,10 @@ private:
         if (lists_.text(activity.subjectCode).starts_with('G'))
             requireXmlText("X_ACTIVIDAD", lists_.text(activity.subjectCode));
 
-        const std::string_view letter = weekdayLetter(lessonDay_.text());
+        const int weekday = weekdayOfDay(lessonDay_.text());
         joined.hour = lessonHour_.integer();
-        if (!letter.empty())
-            joined.weekday = static_cast<std::int8_t>(kWeekdayLetters.find(letter[0]));
-        slotKey_.assign(letter);
-        slotKey_ += std::to_string(joined.hour);
+        joined.weekday = static_cast<std::int8_t>(weekday);
+        makeSlotKey(slotKey_, weekday, joined.hour);
         if (const std::optional<int> row = slots_.firstRow(slotKey_)) {
             activity.slotCode = slotCodes_.at(*row, lists_);
             activity.weekdayNumber = slotDays_.at(*row, lists_);
