@@ -3,8 +3,8 @@
 #include "base/Cp1252.h"
 
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
-#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 #include "tables/TableReplacement.h"
 

@@ -1,9 +1,9 @@
 #include "import/ImportCommand.h"
 
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
 #include "frame/WorkingFolder.h"
-#include "tables/FileLock.h"
 #include "timetable/ActivityLists.h"
 #include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
