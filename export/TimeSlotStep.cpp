@@ -36,10 +36,10 @@ CatalogueReading ExportarTramos(StepRecords& step)
         // Every item gives a record, one without value elements included.
         const std::string_view name = v.at(Name);
         ++step.items;
-        if (name.empty() && step.report.wanted())
-            step.report.line("TRAMOS, elemento " + std::to_string(step.items) +
-                             ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
-                             "la importación no podrá encontrarlo");
+        if (name.empty() && step.log.wanted())
+            step.log.line("TRAMOS, elemento " + std::to_string(step.items) +
+                          ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
+                          "la importación no podrá encontrarlo");
         r.append();
         r.setText(diho, name);
         r.setText(dia, weekdayNumber(name));
