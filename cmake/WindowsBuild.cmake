@@ -32,14 +32,13 @@ function(tmq_add_windows_programs)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/win32/*.cpp
                                       ${PROJECT_SOURCE_DIR}/win32/*.rc)
   if(sources)
-    # What the window and the launcher share: UTF-8 and UTF-16, the dpi,
-    # the message boxes.
-    set(shared Text.cpp Dpi.cpp MessageBoxes.cpp)
+    # What the window and the launcher share: the dpi, the message boxes.
+    set(shared Dpi.cpp MessageBoxes.cpp)
     list(TRANSFORM shared PREPEND ${PROJECT_SOURCE_DIR}/win32/)
     list(REMOVE_ITEM sources ${shared})
     add_library(tmq_win32 STATIC ${shared})
     target_include_directories(tmq_win32 PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(tmq_win32 PUBLIC tmq_window user32 gdi32)
+    target_link_libraries(tmq_win32 PUBLIC tmq_window tmq_base user32 gdi32)
 
     add_executable(TransMirtavQuelmar WIN32 ${sources})
     target_link_libraries(TransMirtavQuelmar PRIVATE tmq_win32
@@ -49,7 +48,7 @@ function(tmq_add_windows_programs)
     # The Start menu's "Ver horario de Mirtavel": a window-subsystem program,
     # so that no console comes up, sharing the window's error box.
     add_executable(transmirtavquelmar-horario WIN32 ${PROJECT_SOURCE_DIR}/win32/launcher/main.cpp)
-    target_link_libraries(transmirtavquelmar-horario PRIVATE tmq_win32 tmq_import tmq_frame tmq_base)
+    target_link_libraries(transmirtavquelmar-horario PRIVATE tmq_win32 tmq_page tmq_frame tmq_base)
     target_link_options(transmirtavquelmar-horario PRIVATE -municode)
   endif()
 endfunction()

@@ -5,7 +5,6 @@
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"
 #include "tables/TableReplacement.h"
-#include "xml/XmlDocument.h"
 #include "xml/XmlStream.h"
 
 #include <array>
@@ -36,11 +35,11 @@ constexpr std::array<StepDefinition, 6> kSteps{{
 // The records of all six steps, filled by one reading of the document.
 class ExportRun {
 public:
-    explicit ExportRun(Report& report)
+    explicit ExportRun(CommandLog& log)
     {
         std::vector<CatalogueReading> catalogues;
         for (const StepDefinition& step : kSteps) {
-            steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), report));
+            steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), log));
             catalogues.push_back(step.catalogue(*steps_.back()));
         }
         reader_ = std::make_unique<CatalogueReader>(std::move(catalogues));
@@ -50,10 +49,6 @@ public:
 
     void writeTables(const std::filesystem::path& folder) const
     {
-        // A temporary table found now is from a run that did not end, never
-        // one to put in place.
-        removeStaleTemporaryTables(folder);
-
         // Each step writes its table under a temporary name; the finished
         // tables replace the old ones together at the end. A step that fails
         // still replaces its table with the records written before the
@@ -88,8 +83,8 @@ private:
     std::unique_ptr<CatalogueReader> reader_;
 };
 
-ExportCommand::ExportCommand(std::filesystem::path workingFolder, Report& report)
-    : workingFolder_(std::move(workingFolder)), run_(std::make_unique<ExportRun>(report))
+ExportCommand::ExportCommand(std::filesystem::path workingFolder, CommandLog& log)
+    : workingFolder_(std::move(workingFolder)), run_(std::make_unique<ExportRun>(log))
 {
 }
 
@@ -105,25 +100,10 @@ void ExportCommand::write()
     run_->writeTables(workingFolder_);
 }
 
-void exportFile(const std::string& path, const std::filesystem::path& workingFolder)
-{
-    ExportCommand command(workingFolder);
-    command.read(path);
-    command.write();
-}
-
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
-                    Report& report)
-{
-    ExportRun run(report);
-    streamDocument(doc.serialize(), "documento", run.reader());
-    run.writeTables(workingFolder);
-}
-
 CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {
-    ExportCommand command(workingFolder, ui.report());
+    ExportCommand command(workingFolder, ui.log());
     return runCommand(ui, session, command);
 }
 

@@ -1,15 +1,13 @@
 #pragma once
 
+#include "base/CommandLog.h"
 #include "frame/CommandFrame.h"
-#include "frame/Report.h"
 
 #include <filesystem>
 #include <memory>
 #include <string>
 
 namespace tmq {
-
-class XmlDocument;
 
 inline constexpr const char* kExportDoneMessage = "Proceso finalizado";
 
@@ -18,11 +16,11 @@ class ExportRun;
 // The export as the frame runs it: reading the catalogues of the document in
 // one pass, keeping only what the tables need, then writing the six tables
 // into the working folder in their order. A malformed document fails the
-// reading, before any table is touched. The report hears of the records
+// reading, before any table is touched. The log hears of the records
 // written and the items passed over.
 class ExportCommand : public Command {
 public:
-    ExportCommand(std::filesystem::path workingFolder, Report& report = silentReport());
+    ExportCommand(std::filesystem::path workingFolder, CommandLog& log = silentLog());
     ~ExportCommand() override;
 
     void read(const std::string& chosenFile) override;
@@ -39,12 +37,5 @@ private:
 // The export command: file choice, reading, the six steps, "Proceso finalizado".
 CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder);
-
-// The whole export of a file: reading, then the six tables.
-void exportFile(const std::string& path, const std::filesystem::path& workingFolder);
-
-// The same for a document already loaded, read from its saved form.
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
-                    Report& report = silentReport());
 
 } // namespace tmq

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/CommandLog.h"
 #include "frame/CommandFrame.h"
-#include "frame/Report.h"
 
 #include <filesystem>
 #include <memory>
@@ -21,7 +21,7 @@ inline constexpr const char* kImportDoneMessage = "Proceso Terminado";
 // tables comes from the reading, before anything is saved.
 class ImportCommand : public Command {
 public:
-    ImportCommand(std::filesystem::path workingFolder, Report& report = silentReport());
+    ImportCommand(std::filesystem::path workingFolder, CommandLog& log = silentLog());
     ~ImportCommand() override;
 
     void read(const std::string& chosenFile) override;
@@ -32,7 +32,7 @@ public:
 
 private:
     std::filesystem::path workingFolder_;
-    Report& report_;
+    CommandLog& log_;
     std::unique_ptr<XmlDocument> document_;
     std::unique_ptr<ImportRun> run_;
     std::string resultPath_;
@@ -42,11 +42,5 @@ private:
 // teachers' timetables, the result file beside the chosen one, "Proceso Terminado".
 CommandResult runImportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder);
-
-// Replaces the document's output section by the timetable read from the
-// tables of `workingFolder` and saves the document as `resultPath`.
-void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath,
-                     Report& report = silentReport());
 
 } // namespace tmq

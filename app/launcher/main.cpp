@@ -4,7 +4,7 @@
 // shown in an error box (and written to standard error as well).
 #include "app/QtTexts.h"
 #include "frame/WorkingFolder.h"
-#include "import/TimetablePage.h"
+#include "page/TimetablePageCommand.h"
 #include "window/WindowLayout.h"
 
 #include <QApplication>

@@ -17,16 +17,16 @@ import sys
 LAYERS = {
     "base": 1,
     "tables": 2, "xml": 2, "window": 2,
-    "frame": 3,
-    "export": 4, "import": 4, "demo": 4,
+    "frame": 3, "timetable": 3,
+    "export": 4, "import": 4, "page": 4, "demo": 4,
     "app": 5, "win32": 5, "cli": 5,
 }
 # The tests of a command may run the other commands: the whole cycle.
 COMMANDS_LAYER = LAYERS["export"]
 # Folders of tests and tools that are not a layer of the program, with the
-# highest layer they may include (the tests' support sits on tables/ and xml/).
+# highest layer they may include (the tests' support sits on the frame).
 HELPERS = {
-    "tests/support": 2,
+    "tests/support": 3,
     "tests/fuzz": 4,
     "bench": 4,
 }

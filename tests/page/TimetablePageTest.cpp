@@ -2,10 +2,11 @@
 // for clashes, its escaping, the tables it accepts and refuses exactly as
 // the import does, and its agreement with the result on the sample school.
 
-#include "import/TimetablePage.h"
 #include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"
+#include "page/TimetablePageCommand.h"
+#include "support/CommandRun.h"
 #include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
@@ -35,7 +36,8 @@ SchoolTables weekSchool()
 std::string writePage(const ImportFolder& folder)
 {
     const std::string path = (folder.xmlFolder() / "horario.html").string();
-    writeTimetablePage(folder.work(), path);
+    TimetablePageCommand page(folder.work(), path);
+    runInFrame(page);
     return readFile(path);
 }
 
@@ -211,8 +213,10 @@ TEST_P(PageRefuses, WhatTheImportRefusesWithTheSameErrorAndKeepsTheOldPage)
     writeFile(page, "la página anterior");
 
     const std::string importError = errorText([&] { folder.runImport(); });
-    const std::string pageError =
-        errorText([&] { writeTimetablePage(folder.work(), page.string()); });
+    const std::string pageError = errorText([&] {
+        TimetablePageCommand command(folder.work(), page.string());
+        runInFrame(command);
+    });
 
     EXPECT_FALSE(importError.empty());
     EXPECT_EQ(pageError, importError);
@@ -230,7 +234,9 @@ TEST(TimetablePage, TableLockedByAnotherProgramIsRefusedAsTheImportRefusesIt)
     ForeignLock lock(folder.work() / "GRUPOST.DBF", ForeignLock::Kind::Flock);
 
     EXPECT_EQ(errorText([&] {
-                  writeTimetablePage(folder.work(), (folder.xmlFolder() / "h.html").string());
+                  TimetablePageCommand page(folder.work(),
+                                            (folder.xmlFolder() / "h.html").string());
+                  runInFrame(page);
               }),
               errorText([&] { folder.runImport(); }));
 }
@@ -277,7 +283,8 @@ TEST(TimetablePage, AgreesWithTheResultOnTheSampleSchool)
     writeFile(folder.document(), readFile(TMQ_EXAMPLES "/centro.xml"));
     RecordingUi ui(folder.document().string());
     ASSERT_EQ(runExportCommand(ui, folder.session, folder.work()), CommandResult::Completed);
-    writeDemoTimetable(folder.work());
+    DemoTimetableCommand demo(folder.work());
+    runInFrame(demo);
     ASSERT_EQ(folder.runImport(), CommandResult::Completed);
 
     const std::string page = writePage(folder);

@@ -2,7 +2,8 @@
 #include "base/PlatformFiles.h"
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
-#include "import/TimetablePage.h"
+#include "cli/ConsoleInterface.h"
+#include "page/TimetablePageCommand.h"
 
 #include <system_error>
 
@@ -20,8 +21,9 @@ int runReport(const CliArguments& arguments)
             std::filesystem::absolute(pathFromUtf8(arguments.out), error);
         page = error ? arguments.out : pathToUtf8(absolute);
     }
-    writeTimetablePage(arguments.folder, page);
-    writeText(Stream::Output, page + "\n");
+    ConsoleInterface ui({}, arguments.verbose);
+    runTimetablePageCommand(ui, arguments.folder, page);
+    writeText(Stream::Output, ui.message() + "\n");
     if (arguments.open)
         openInDefaultBrowser(page);
     return kExitDone;

@@ -1,18 +1,10 @@
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 
-#include "base/DefaultBrowser.h"
-#include "base/Error.h"
-#include "base/FolderLock.h"
-#include "base/PlatformFiles.h"
-#include "import/ActivityLists.h"
-#include "import/HtmlText.h"
-#include "import/ImportTables.h"
-#include "xml/AtomicFile.h"
+#include "page/HtmlText.h"
 
 #include <array>
 #include <charconv>
 #include <iterator>
-#include <system_error>
 
 namespace tmq {
 
@@ -519,48 +511,6 @@ void writeTimetableHtml(const TimetableView& view, const std::string& folder,
                         const std::function<void(std::string_view)>& sink)
 {
     PageWriter(view, sink).write(folder);
-}
-
-void writeTimetablePage(const std::filesystem::path& workingFolder, const std::string& pagePath)
-{
-    TimetableView view;
-    {
-        // Another converter may not replace the tables while they are read.
-        FolderLock lock;
-        lock.lock(workingFolder);
-        ImportTables tables;
-        tables.open(workingFolder);
-        ImportJoins joins;
-        ImportarActividades(tables, silentReport(), &joins);
-        view = buildTimetableView(tables, joins);
-        tables.close();
-    }
-    removeStaleTemporaryFiles(pagePath);
-    AtomicFileWriter file(pagePath);
-    writeTimetableHtml(view, pathToUtf8(workingFolder),
-                       [&file](std::string_view piece) { file.write(piece); });
-    file.commit();
-}
-
-std::string defaultTimetablePagePath()
-{
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error)
-        throw Error("No se encuentra la carpeta temporal del usuario: " + systemReason(error));
-    return pathToUtf8(folder / kTimetablePageName);
-}
-
-std::string openTimetablePage(const std::filesystem::path& workingFolder)
-{
-    try {
-        const std::string page = defaultTimetablePagePath();
-        writeTimetablePage(workingFolder, page);
-        openInDefaultBrowser(page);
-        return {};
-    } catch (const std::exception& error) {
-        return errorReportText(userText(error));
-    }
 }
 
 } // namespace tmq

@@ -1,4 +1,4 @@
-#include "import/HtmlText.h"
+#include "page/HtmlText.h"
 
 #include "base/Cp1252.h"
 
@@ -73,13 +73,6 @@ void appendHtmlFromCp1252(std::string& html, std::string_view cp1252)
     std::string utf8;
     appendCp1252AsUtf8(utf8, cp1252);
     appendHtml(html, utf8);
-}
-
-std::string htmlText(std::string_view utf8)
-{
-    std::string html;
-    appendHtml(html, utf8);
-    return html;
 }
 
 } // namespace tmq
