@@ -2,7 +2,7 @@
 #include "base/PlatformFiles.h"
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 
 #include <system_error>
 

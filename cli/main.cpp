@@ -5,7 +5,7 @@
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
 #include "frame/WorkingFolder.h"
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 
 #include <optional>
 #include <sstream>

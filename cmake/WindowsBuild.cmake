@@ -49,7 +49,7 @@ function(tmq_add_windows_programs)
     # The Start menu's "Ver horario de Mirtavel": a window-subsystem program,
     # so that no console comes up, sharing the window's error box.
     add_executable(transmirtavquelmar-horario WIN32 ${PROJECT_SOURCE_DIR}/win32/launcher/main.cpp)
-    target_link_libraries(transmirtavquelmar-horario PRIVATE tmq_win32 tmq_import tmq_frame tmq_base)
+    target_link_libraries(transmirtavquelmar-horario PRIVATE tmq_win32 tmq_page tmq_frame tmq_base)
     target_link_options(transmirtavquelmar-horario PRIVATE -municode)
   endif()
 endfunction()

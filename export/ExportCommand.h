@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Report.h"
 #include "frame/CommandFrame.h"
-#include "frame/Report.h"
 
 #include <filesystem>
 #include <memory>

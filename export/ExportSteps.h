@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Report.h"
 #include "export/CatalogueReader.h"
-#include "frame/Report.h"
 #include "tables/RecordBuffer.h"
 
 #include <exception>

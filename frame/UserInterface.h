@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/Report.h"
+#include "base/Report.h"
 
 #include <optional>
 #include <string>

@@ -3,9 +3,9 @@
 #include "base/Error.h"
 #include "base/PlatformFiles.h"
 #include "frame/WorkingFolder.h"
-#include "import/ActivityLists.h"
-#include "import/ImportTables.h"
 #include "tables/FileLock.h"
+#include "timetable/ActivityLists.h"
+#include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
 #include "xml/XmlDocument.h"
 

@@ -13,8 +13,9 @@ import sys
 TARGETS = {
     "tmq_base": (1, "base/"),
     "tmq_tables": (2, "tables/"), "tmq_xml": (2, "xml/"), "tmq_window": (2, "window/"),
-    "tmq_frame": (3, "frame/"),
-    "tmq_export": (4, "export/"), "tmq_import": (4, "import/"), "tmq_demo": (4, "demo/"),
+    "tmq_frame": (3, "frame/"), "tmq_timetable": (3, "timetable/"),
+    "tmq_export": (4, "export/"), "tmq_import": (4, "import/"), "tmq_page": (4, "page/"),
+    "tmq_demo": (4, "demo/"),
     "tmq_app": (5, "app/"), "TransMirtavQuelmar": (5, "app/main.cpp"),
     "TransMirtavQuelmar.exe": (5, "win32/"), "tmq_win32": (5, "win32/ (común)"),
     "transmirtavquelmar-cli": (5, "cli/"),
@@ -24,7 +25,7 @@ TARGETS = {
 LAYER_NAMES = {
     1: "1 · suelo: archivos, errores, página de códigos, cerrojo",
     2: "2 · tablas, documentos y lo común a las dos ventanas",
-    3: "3 · marco de las órdenes",
+    3: "3 · marco de las órdenes y lectura del horario",
     4: "4 · órdenes",
     5: "5 · interfaces: ventana Qt, ventana Win32, línea de órdenes",
 }

@@ -17,7 +17,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 linux="$(cd "${1:-$root/build}" && pwd)"
 build="${WINDOWS_DIR:-$root/build-windows}"
 jobs="${JOBS:-2}"
-suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests import_tests demo_tests)
+suites=(base_tests tables_tests xml_tests window_tests frame_tests export_tests import_tests page_tests demo_tests)
 
 started=$(date +%s)
 WINDOWS_DIR="$build" JOBS="$jobs" bash "$root/scripts/windows-build.sh" \

@@ -6,7 +6,7 @@
 #include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
 #include "import/ImportCommand.h"
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 #include "xml/XmlDocument.h"
 
 #include <array>

@@ -2,8 +2,8 @@
 // opened for exclusive use, grouped by teacher, every lesson's fields read.
 #include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
-#include "import/RowIndex.h"
 #include "tables/DbfTable.h"
+#include "timetable/RowIndex.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -17,8 +17,8 @@ import sys
 LAYERS = {
     "base": 1,
     "tables": 2, "xml": 2, "window": 2,
-    "frame": 3,
-    "export": 4, "import": 4, "demo": 4,
+    "frame": 3, "timetable": 3,
+    "export": 4, "import": 4, "page": 4, "demo": 4,
     "app": 5, "win32": 5, "cli": 5,
 }
 # The tests of a command may run the other commands: the whole cycle.

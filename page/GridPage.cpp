@@ -1,6 +1,6 @@
-#include "import/PageWriters.h"
+#include "page/PageWriters.h"
 
-#include "import/PageParts.h"
+#include "page/PageParts.h"
 
 namespace tmq {
 

@@ -1,4 +1,4 @@
-#include "import/SchoolHeading.h"
+#include "page/SchoolHeading.h"
 
 #include "xml/XmlStream.h"
 

@@ -4,8 +4,8 @@
 // self-contained HTML documents in Spanish and UTF-8, their style inline,
 // with no script and nothing to fetch but each other.
 
-#include "import/PageParts.h"
-#include "import/TimetableView.h"
+#include "page/PageParts.h"
+#include "page/TimetableView.h"
 
 namespace tmq {
 

@@ -1,6 +1,6 @@
-#include "import/PageWriters.h"
+#include "page/PageWriters.h"
 
-#include "import/HtmlText.h"
+#include "page/HtmlText.h"
 
 namespace tmq {
 

@@ -2,7 +2,7 @@
 // for clashes, its escaping, the tables it accepts and refuses exactly as
 // the import does, and its agreement with the result on the sample school.
 
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 #include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"

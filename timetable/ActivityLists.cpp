@@ -1,7 +1,7 @@
-#include "import/ActivityLists.h"
+#include "timetable/ActivityLists.h"
 
 #include "base/Cp1252.h"
-#include "import/RowIndex.h"
+#include "timetable/RowIndex.h"
 #include "xml/Envelope.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "import/ImportJoins.h"
-#include "import/ImportTables.h"
+#include "timetable/ImportJoins.h"
+#include "timetable/ImportTables.h"
 
 #include <cstdint>
 #include <map>

@@ -1,15 +1,15 @@
-#include "import/TimetablePage.h"
+#include "page/TimetablePage.h"
 
 #include "base/DefaultBrowser.h"
 #include "base/Error.h"
 #include "base/FolderLock.h"
 #include "base/PlatformFiles.h"
-#include "import/ActivityLists.h"
-#include "import/HtmlText.h"
-#include "import/ImportTables.h"
-#include "import/PageWriters.h"
-#include "import/SchoolHeading.h"
+#include "page/HtmlText.h"
+#include "page/PageWriters.h"
+#include "page/SchoolHeading.h"
 #include "tables/FileNames.h"
+#include "timetable/ActivityLists.h"
+#include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
 
 #include <chrono>

@@ -3,7 +3,7 @@
 // What the files of the timetable page share: the style, the head and the
 // stamp of every file, names and ids of grids, the alphabetical order.
 
-#include "import/TimetableView.h"
+#include "page/TimetableView.h"
 
 #include <array>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "import/HtmlText.h"
+#include "page/HtmlText.h"
 
 #include "base/Cp1252.h"
 

@@ -1,4 +1,4 @@
-#include "import/PageWriters.h"
+#include "page/PageWriters.h"
 
 namespace tmq {
 

@@ -1,6 +1,6 @@
-#include "import/TimetableView.h"
+#include "page/TimetableView.h"
 
-#include "import/HtmlText.h"
+#include "page/HtmlText.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "import/PageParts.h"
+#include "page/PageParts.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frame/Report.h"
-#include "import/ImportJoins.h"
-#include "import/ImportTables.h"
+#include "base/Report.h"
+#include "timetable/ImportJoins.h"
+#include "timetable/ImportTables.h"
 #include "xml/XmlDocument.h"
 
 #include <cstdint>

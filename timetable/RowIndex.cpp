@@ -1,4 +1,4 @@
-#include "import/RowIndex.h"
+#include "timetable/RowIndex.h"
 
 namespace tmq {
 

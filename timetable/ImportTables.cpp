@@ -1,4 +1,4 @@
-#include "import/ImportTables.h"
+#include "timetable/ImportTables.h"
 
 namespace tmq {
 
