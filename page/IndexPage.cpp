@@ -180,13 +180,15 @@ private:
             });
 
         findingList("Choques: " + std::to_string(view_.clashes.size()), "Ninguno.",
-                    "Un profesor, un grupo o un aula con dos o más clases en el mismo tramo; "
-                    "cada enlace lleva a la casilla.",
+                    "Un profesor, un grupo o un aula con dos o más clases en el mismo tramo, "
+                    "cada clase por sus códigos en SOLUC (asignatura, profesor, grupo, aula) y "
+                    "su fila; cada enlace lleva a la casilla.",
                     view_.clashes, [this](const TimetableView::Clash& clash) { this->clash(clash); });
         out_ += "</section>\n";
     }
 
-    // "Profesor Ana: lunes, hora 1 (L1): 2 clases: Matemáticas, 1A, A1 (fila 3); …"
+    // "Profesor Ana: lunes, hora 1 (L1): 2 clases: MAT 1A A1 (fila 1); MAT 1A A1 (fila 3)":
+    // each lesson by the codes of SOLUC, short enough for a district's thousands.
     void clash(const TimetableView::Clash& clash)
     {
         const TimetableView::Lesson& first = view_.lessons[clash.lessons.front()];
@@ -203,14 +205,16 @@ private:
             const TimetableView::Lesson& lesson = view_.lessons[clash.lessons[i]];
             if (i > 0)
                 out_ += "; ";
-            out_ += plainName(view_.subjects[lesson.subject]);
+            out_ += view_.subjects[lesson.subject].code;
             if (clash.kind != Kind::Teacher)
-                out_ += ", " + plainName(view_.teachers[lesson.teacher]);
+                (out_ += ' ') += view_.teachers[lesson.teacher].code;
             if (clash.kind != Kind::Group)
-                out_ += ", " + plainName(view_.groups[lesson.group]);
+                (out_ += ' ') += view_.groups[lesson.group].code;
             if (clash.kind != Kind::Room)
-                out_ += ", " + plainName(view_.rooms[lesson.room]);
-            out_ += " (fila " + std::to_string(lesson.soluc + 1) + ")";
+                (out_ += ' ') += view_.rooms[lesson.room].code;
+            out_ += " (fila ";
+            out_ += std::to_string(lesson.soluc + 1);
+            out_ += ')';
         }
     }
 

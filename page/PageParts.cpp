@@ -54,6 +54,7 @@ td.v,.leyenda .v{border:2px dotted #000;background:repeating-linear-gradient(135
 ul.fuera{list-style:none;padding:0}
 ul.fuera li{margin:.2em 0;padding:2pt}
 .plantilla td,.plantilla th{padding:1pt;font-size:8pt}
+@media screen{.rejilla{content-visibility:auto;contain-intrinsic-size:auto 40em}}
 @media (forced-colors:active){
 td.x,li.x,.leyenda .x{border:4px double CanvasText}
 div.f,.leyenda .f{border:2px dashed CanvasText}

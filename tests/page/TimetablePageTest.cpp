@@ -120,11 +120,11 @@ std::vector<PageCase> pageCases()
          {"<b>3</b>choques", "<h3>Choques: 3</h3></summary>",
           // Once per slot and teacher, group or room, with its lessons, to the cell.
           "<li>Profesor <a href=\"horario-profesores.html#p1-c1\">ANA</a>: lunes, hora 1 (L1): "
-          "2 clases: MAT, 1A, A1 (fila 1); MAT, 1A, A1 (fila 3)</li>",
+          "2 clases: MAT 1A A1 (fila 1); MAT 1A A1 (fila 3)</li>",
           "<li>Grupo <a href=\"horario-grupos.html#g1-c1\">1A</a>: lunes, hora 1 (L1): 2 clases: "
-          "MAT, ANA, A1 (fila 1); MAT, ANA, A1 (fila 3)</li>",
+          "MAT ANA A1 (fila 1); MAT ANA A1 (fila 3)</li>",
           "<li>Aula <a href=\"horario-aulas.html#a1-c1\">A1</a>: lunes, hora 1 (L1): 2 clases: "
-          "MAT, ANA, 1A (fila 1); MAT, ANA, 1A (fila 3)</li>",
+          "MAT ANA 1A (fila 1); MAT ANA 1A (fila 3)</li>",
           "<td class=\"x\" id=\"p1-c1\"><p class=\"m\">Choque: 2 clases</p><div><b>MAT</b>",
           "<a href=\"horario-profesores.html#p1\">ANA</a> (1 choque)</li>",
           // The whole staff: the clash in the teacher's row.
