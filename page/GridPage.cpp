@@ -136,8 +136,9 @@ private:
     }
 
     // One lesson: the subject, the two partners the grid is not about, then
-    // the codes and values sent, in words on screen and on paper. Written
-    // for every lesson three times: every piece is ready-made.
+    // their codes and the values sent, in words on screen and on paper; the
+    // slot's are the same for every grid, in the index's table of slots.
+    // Written for every lesson three times: every piece is ready-made.
     void lessonBox(const TimetableView::Lesson& lesson)
     {
         const Entity& teacher = view_.teachers[lesson.teacher];
@@ -163,9 +164,7 @@ private:
         codeAndValue(second);
         out_ += " · ";
         codeAndValue(third);
-        out_ += " · ";
-        codeAndValue(slot);
-        out_ += " · fila " + std::to_string(lesson.soluc + 1) + "</span></div>";
+        out_ += "</span></div>";
     }
 
     const TimetableView& view_;

@@ -28,6 +28,7 @@ public:
         openPage(out_, "Horario de Mirtavel", stamp_, {});
         summary();
         contents();
+        slotCodes();
         findings();
         closePage(out_);
         page_.finish();
@@ -89,7 +90,8 @@ private:
                 "código de SOLUC que falta en su tabla; la importación deja vacío su valor.</li>"
                 "<li><span class=\"v\">sin tramo</span>Borde de puntos y rayado, «sin tramo»: "
                 "DIASHORAST no tiene ese día a esa hora.</li></ul>\n<p>Bajo cada clase van sus "
-                "códigos de SOLUC con el valor que se envía (MAT→G1001) y su fila de SOLUC.</p>\n"
+                "códigos de SOLUC con el valor que se envía (MAT→G1001); los de los tramos, "
+                "tras el índice.</p>\n"
                 "<h3>Vistas de toda la plantilla</h3>\n<ul><li><a href=\"" +
                 hrefOf(names_.freeTeachers) +
                 "\">Profesores libres por tramo</a>: quién puede cubrir una ausencia.</li>"
@@ -125,6 +127,36 @@ private:
             out_ += "</ol>\n";
         }
         out_ += "</nav>\n";
+    }
+
+    // The code and CODDIHO of the slot of every cell, the same in every grid.
+    void slotCodes()
+    {
+        out_ += "<section aria-labelledby=\"h-tramos\">\n<h2 id=\"h-tramos\">Tramos de "
+                "DIASHORAST: su código y el CODDIHO que se envía</h2>\n<div class=\"marco\">\n"
+                "<table>\n<colgroup><col class=\"h\"><col span=\"" +
+                std::to_string(view_.weekdays.size()) +
+                "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
+        for (const int weekday : view_.weekdays)
+            out_ += std::string("<th scope=\"col\">") +
+                    kWeekdayTitles[static_cast<std::size_t>(weekday)] + "</th>";
+        out_ += "</tr></thead>\n<tbody>\n";
+        const std::size_t columns = view_.weekdays.size();
+        for (std::size_t row = 0; row < view_.hours.size(); ++row) {
+            out_ += "<tr><th scope=\"row\">Hora " + std::to_string(view_.hours[row].hour) +
+                    "</th>";
+            for (std::size_t column = 0; column < columns; ++column) {
+                const std::int32_t slot = view_.cellSlots[row * columns + column];
+                if (slot < 0) {
+                    out_ += "<td class=\"v\">sin tramo</td>";
+                    continue;
+                }
+                const Entity& entity = view_.timeSlots[static_cast<std::size_t>(slot)];
+                out_ += "<td>" + entity.code + "→" + entity.sent + "</td>";
+            }
+            out_ += "</tr>\n";
+        }
+        out_ += "</tbody>\n</table>\n</div>\n</section>\n";
     }
 
     void findings()

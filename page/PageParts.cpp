@@ -64,9 +64,11 @@ td.v,.leyenda .v{border:2px dotted GrayText;color:GrayText}
 body{margin:0;font-size:8pt}
 h1{font-size:13pt}
 h2{font-size:11pt}
+.rejilla h2{font-size:10pt}
+.rejilla p{margin:0}
 .rejilla table{break-inside:avoid;margin-top:2pt}
-.rejilla th,.rejilla td{padding:1pt 2pt;font-size:7pt;line-height:1.15}
-.rejilla td b{font-size:7.5pt}
+.rejilla th,.rejilla td{padding:0 1.5pt;font-size:7pt;line-height:1.1}
+.rejilla td b{font-size:7pt}
 .rejilla .horas,.rejilla .c,.rejilla .m,.sello,td.v{font-size:7pt}
 .rejilla td>div{padding:0 1pt;margin:0 0 1pt}
 .volver,.ayuda{display:none}
