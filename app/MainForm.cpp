@@ -3,8 +3,6 @@
 #include "app/Fonts.h"
 #include "app/Glyphs.h"
 #include "app/GradientPanel.h"
-#include "base/Error.h"
-#include "frame/WorkingFolder.h"
 #include "window/AppTitle.h"
 #include "window/WindowLayout.h"
 
@@ -104,7 +102,7 @@ private:
 } // namespace
 
 TMForm::TMForm(std::filesystem::path workingFolder, Commands commands, QWidget* parent)
-    : QWidget(parent), workingFolder_(std::move(workingFolder)), commands_(std::move(commands)),
+    : QWidget(parent), CommandWindow(std::move(workingFolder), std::move(commands)),
       applicationTitle_(QString::fromStdString(
           tmq::applicationTitle(QCoreApplication::applicationFilePath().toStdString())))
 {
@@ -210,7 +208,7 @@ void TMForm::setUpFileDialog()
     openDialogXML_->setNameFilter(pattern + QStringLiteral(" (") + pattern + QStringLiteral(")"));
     openDialogXML_->setDefaultSuffix(fromUtf8(layout::kDefaultExtension));
     openDialogXML_->setSizeGripEnabled(true);
-    openDialogXML_->setDirectory(fromPath(xmlDialogFolder(workingFolder_)));
+    openDialogXML_->setDirectory(fromPath(dialogFolder()));
 }
 
 std::optional<std::string> TMForm::chooseXmlFile()
@@ -221,11 +219,9 @@ std::optional<std::string> TMForm::chooseXmlFile()
         return std::nullopt;
     }
 
-    // Until a file has been chosen the dialog opens in the XML folder, which
-    // may have been created since the window opened; afterwards it stays
-    // where the user left it.
-    if (session_.selectedXmlFile.empty())
-        openDialogXML_->setDirectory(fromPath(xmlDialogFolder(workingFolder_)));
+    // Set each time: the XML folder may have been created since the window
+    // opened, and a file may have been chosen since.
+    openDialogXML_->setDirectory(fromPath(dialogFolder()));
     if (openDialogXML_->exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = openDialogXML_->selectedFiles();
@@ -234,21 +230,12 @@ std::optional<std::string> TMForm::chooseXmlFile()
     return toPath(files.first());
 }
 
-void TMForm::setBusy(bool busy)
+void TMForm::showBusyPointer(bool busy)
 {
-    if (busy) {
+    if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        ++busyDepth_;
-    } else if (busyDepth_ > 0) {
+    else
         QApplication::restoreOverrideCursor();
-        --busyDepth_;
-    }
-}
-
-void TMForm::clearBusyPointer()
-{
-    while (busyDepth_ > 0)
-        setBusy(false);
 }
 
 void TMForm::showMessage(const std::string& text)
@@ -256,9 +243,9 @@ void TMForm::showMessage(const std::string& text)
     deliver(MessageKind::Information, QString::fromStdString(text));
 }
 
-void TMForm::showError(const std::string& message)
+void TMForm::showError(const std::string& report)
 {
-    deliver(MessageKind::Error, QString::fromStdString(errorReportText(message)));
+    deliver(MessageKind::Error, QString::fromStdString(report));
 }
 
 void TMForm::deliver(MessageKind kind, const QString& text)
@@ -293,29 +280,14 @@ void TMForm::setMessageSink(MessageSink sink)
     messageSink_ = std::move(sink);
 }
 
-void TMForm::execute(const Commands::Run& command)
-{
-    if (!command)
-        return;
-    try {
-        command(*this, session_, workingFolder_);
-    } catch (const std::exception& error) {
-        // The command restores the pointer itself; this only makes sure no
-        // busy pointer is left over the error report.
-        clearBusyPointer();
-        showError(userText(error));
-    }
-    clearBusyPointer();
-}
-
 void TMForm::BExportarClick()
 {
-    execute(commands_.exportCommand);
+    runExport();
 }
 
 void TMForm::BImportarClick()
 {
-    execute(commands_.importCommand);
+    runImport();
 }
 
 void TMForm::BCloseClick()

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "frame/CommandFrame.h"
-#include "frame/Session.h"
-#include "frame/UserInterface.h"
+#include "frame/CommandWindow.h"
 #include "window/WindowLayout.h"
 
 #include <QString>
@@ -26,7 +24,7 @@ enum class MessageKind { Information, Error };
 
 // The main window: one panel to export, one to import and one to leave. It
 // is also the user interface the commands ask for the file and report to.
-class TMForm : public QWidget, public UserInterface {
+class TMForm : public QWidget, public CommandWindow {
     Q_OBJECT
 
 public:
@@ -34,7 +32,6 @@ public:
     ~TMForm() override;
 
     std::optional<std::string> chooseXmlFile() override;
-    void setBusy(bool busy) override;
     void showMessage(const std::string& text) override;
 
     // Answers the file choice instead of the file dialog when set.
@@ -49,8 +46,6 @@ public:
     // The caption of the message boxes, derived from the executable's name.
     QString applicationTitle() const { return applicationTitle_; }
 
-    const Session& session() const { return session_; }
-
 public slots:
     void BExportarClick();
     void BImportarClick();
@@ -64,18 +59,13 @@ private:
     void setUpFileDialog();
     QPushButton* makeButton(const layout::Button& entry, const QPixmap& picture, QWidget* parent);
     QLabel* makeLabel(const layout::Label& entry, QWidget* parent);
-    void execute(const Commands::Run& command);
-    void showError(const std::string& message);
+    void showBusyPointer(bool busy) override;
+    void showError(const std::string& report) override;
     void deliver(MessageKind kind, const QString& text);
-    void clearBusyPointer();
 
-    std::filesystem::path workingFolder_;
-    Commands commands_;
-    Session session_;
     QString applicationTitle_;
     FileChooser fileChooser_;
     MessageSink messageSink_;
-    int busyDepth_ = 0;
     bool shownBefore_ = false;
 
     GradientPanel* draw3D1_ = nullptr;

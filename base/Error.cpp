@@ -156,4 +156,9 @@ std::string userText(const std::exception& error)
     return "Error interno inesperado; el proceso se ha interrumpido";
 }
 
+std::string errorReport(const std::exception& error)
+{
+    return errorReportText(userText(error));
+}
+
 } // namespace tmq

@@ -34,4 +34,8 @@ int errnoFromWindowsError(int code);
 // with an English text) a Spanish sentence.
 std::string userText(const std::exception& error);
 
+// The report of an error that ends a command, as a box shows it: its user
+// text, with the report's full stop.
+std::string errorReport(const std::exception& error);
+
 } // namespace tmq

@@ -1,5 +1,6 @@
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
+#include "cli/ConsoleInterface.h"
 #include "demo/DemoTimetable.h"
 
 namespace tmq::cli {
@@ -8,13 +9,13 @@ namespace {
 
 int runDemoTimetable(const CliArguments& arguments)
 {
-    const DemoTimetable timetable = writeDemoTimetable(arguments.folder);
-    for (const std::string& line : timetable.unplaced)
+    DemoTimetableCommand command(arguments.folder);
+    ConsoleInterface ui({}, arguments.verbose);
+    Session session;
+    runCommand(ui, session, command);
+    for (const std::string& line : command.timetable().unplaced)
         writeText(Stream::Output, line + "\n");
-    const std::size_t placed = timetable.rows.size() - timetable.unplaced.size();
-    writeText(Stream::Output, "SOLUC escrito (horario de prueba): " + std::to_string(placed) +
-                                  (placed == 1 ? " sesión colocada, " : " sesiones colocadas, ") +
-                                  std::to_string(timetable.unplaced.size()) + " sin colocar\n");
+    writeText(Stream::Output, ui.message() + "\n");
     return kExitDone;
 }
 

@@ -2,7 +2,8 @@
 #include "base/PlatformFiles.h"
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
-#include "page/TimetablePage.h"
+#include "cli/ConsoleInterface.h"
+#include "page/TimetablePageCommand.h"
 
 #include <system_error>
 
@@ -21,8 +22,9 @@ int runReport(const CliArguments& arguments)
         page = error ? arguments.out : pathToUtf8(absolute);
     }
     const std::string document = arguments.operands.empty() ? "" : arguments.operands[0];
-    writeTimetablePage(arguments.folder, page, document);
-    writeText(Stream::Output, page + "\n");
+    ConsoleInterface ui({}, arguments.verbose);
+    runTimetablePageCommand(ui, arguments.folder, page, document);
+    writeText(Stream::Output, ui.message() + "\n");
     if (arguments.open)
         openInDefaultBrowser(page);
     return kExitDone;

@@ -5,7 +5,7 @@
 #include "cli/CliCommand.h"
 #include "cli/Console.h"
 #include "frame/WorkingFolder.h"
-#include "page/TimetablePage.h"
+#include "page/TimetablePageCommand.h"
 
 #include <optional>
 #include <sstream>

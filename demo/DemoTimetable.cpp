@@ -104,8 +104,14 @@ std::optional<WeekSlot> slotFromName(const std::string& diho)
     return WeekSlot{static_cast<int>(letter) + 1, std::stoi(digits)};
 }
 
-DemoTimetable writeDemoTimetable(const std::filesystem::path& folder)
+DemoTimetableCommand::DemoTimetableCommand(std::filesystem::path workingFolder)
+    : workingFolder_(std::move(workingFolder))
 {
+}
+
+void DemoTimetableCommand::read(const std::string& /*chosenFile*/)
+{
+    const std::filesystem::path& folder = workingFolder_;
     // The working folder may hold the timetable program's own SOLUC, the
     // result of its work: a stand-in never replaces it.
     if (const auto existing = findFileNamedLike(folder, "SOLUC.DBF"))
@@ -129,8 +135,20 @@ DemoTimetable writeDemoTimetable(const std::filesystem::path& folder)
                                       describe(assignment, lesson.assignment + 1) + ": " +
                                       lesson.reason);
     }
-    writeSoluc(folder, result.rows);
-    return result;
+    timetable_ = std::move(result);
+}
+
+void DemoTimetableCommand::write()
+{
+    writeSoluc(workingFolder_, timetable_.rows);
+}
+
+std::string DemoTimetableCommand::doneMessage() const
+{
+    const std::size_t placed = timetable_.rows.size() - timetable_.unplaced.size();
+    return "SOLUC escrito (horario de prueba): " + std::to_string(placed) +
+           (placed == 1 ? " sesión colocada, " : " sesiones colocadas, ") +
+           std::to_string(timetable_.unplaced.size()) + " sin colocar";
 }
 
 } // namespace tmq

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "demo/LessonPlacer.h"
+#include "frame/CommandFrame.h"
 
 #include <filesystem>
 #include <optional>
@@ -27,13 +28,31 @@ struct DemoTimetable {
     std::vector<std::string> unplaced; // one Spanish line (UTF-8) per session
 };
 
-// A stand-in for the timetable program, not a timetable solver: reads ASIGT,
-// PROFT and DIASHORAST as the export wrote them in `folder`, gives every
-// assignment ceil(HORAS) sessions placed by placeLessons(), and writes them
-// as SOLUC there. An existing SOLUC, which may be the timetable program's
-// own, is never replaced: that is an error. Sessions without a place are
-// written with day 0 and listed in `unplaced`.
-DemoTimetable writeDemoTimetable(const std::filesystem::path& folder);
+// A stand-in for the timetable program, not a timetable solver, as the frame
+// runs it: reads ASIGT, PROFT and DIASHORAST as the export wrote them in the
+// working folder, gives every assignment ceil(HORAS) sessions placed by
+// placeLessons(), and writes them as SOLUC there. An existing SOLUC, which
+// may be the timetable program's own, is never replaced: that is an error.
+// Sessions without a place are written with day 0 and listed in `unplaced`.
+class DemoTimetableCommand : public Command {
+public:
+    explicit DemoTimetableCommand(std::filesystem::path workingFolder);
+
+    bool readsDocument() const override { return false; }
+    void read(const std::string& chosenFile) override;
+    void write() override;
+    std::filesystem::path workingFolder() const override { return workingFolder_; }
+    bool busyWhileReading() const override { return false; }
+    // "SOLUC escrito (horario de prueba): 43 sesiones colocadas, 0 sin colocar".
+    std::string doneMessage() const override;
+
+    // What was placed, once read.
+    const DemoTimetable& timetable() const { return timetable_; }
+
+private:
+    std::filesystem::path workingFolder_;
+    DemoTimetable timetable_;
+};
 
 // The time slot a DIASHORAST name stands for when the import can find it
 // again: a weekday letter (L M X J V S D) and the period in decimal digits

@@ -5,7 +5,6 @@
 #include "export/StepTable.h"
 #include "tables/TableLayouts.h"
 #include "tables/TableReplacement.h"
-#include "xml/XmlDocument.h"
 #include "xml/XmlStream.h"
 
 #include <array>
@@ -50,10 +49,6 @@ public:
 
     void writeTables(const std::filesystem::path& folder) const
     {
-        // A temporary table found now is from a run that did not end, never
-        // one to put in place.
-        removeStaleTemporaryTables(folder);
-
         // Each step writes its table under a temporary name; the finished
         // tables replace the old ones together at the end. A step that fails
         // still replaces its table with the records written before the
@@ -103,21 +98,6 @@ void ExportCommand::read(const std::string& chosenFile)
 void ExportCommand::write()
 {
     run_->writeTables(workingFolder_);
-}
-
-void exportFile(const std::string& path, const std::filesystem::path& workingFolder)
-{
-    ExportCommand command(workingFolder);
-    command.read(path);
-    command.write();
-}
-
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
-                    Report& report)
-{
-    ExportRun run(report);
-    streamDocument(doc.serialize(), "documento", run.reader());
-    run.writeTables(workingFolder);
 }
 
 CommandResult runExportCommand(UserInterface& ui, Session& session,

@@ -9,8 +9,6 @@
 
 namespace tmq {
 
-class XmlDocument;
-
 inline constexpr const char* kExportDoneMessage = "Proceso finalizado";
 
 class ExportRun;
@@ -39,12 +37,5 @@ private:
 // The export command: file choice, reading, the six steps, "Proceso finalizado".
 CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder);
-
-// The whole export of a file: reading, then the six tables.
-void exportFile(const std::string& path, const std::filesystem::path& workingFolder);
-
-// The same for a document already loaded, read from its saved form.
-void exportDocument(const XmlDocument& doc, const std::filesystem::path& workingFolder,
-                    Report& report = silentReport());
 
 } // namespace tmq

@@ -39,12 +39,15 @@ bool fileExists(const std::string& path)
 
 CommandResult runCommand(UserInterface& ui, Session& session, Command& command)
 {
-    if (auto chosen = ui.chooseXmlFile())
-        session.selectedXmlFile = *chosen;
-
-    if (!fileExists(session.selectedXmlFile)) {
-        ui.showMessage(kFileMissingMessage);
-        return CommandResult::FileMissing;
+    std::string document;
+    if (command.readsDocument()) {
+        if (auto chosen = ui.chooseXmlFile())
+            session.selectedXmlFile = *chosen;
+        if (!fileExists(session.selectedXmlFile)) {
+            ui.showMessage(kFileMissingMessage);
+            return CommandResult::FileMissing;
+        }
+        document = session.selectedXmlFile;
     }
 
     // A working folder another converter holds is refused before anything is
@@ -59,7 +62,7 @@ CommandResult runCommand(UserInterface& ui, Session& session, Command& command)
     BusyPointer busy(ui);
     if (command.busyWhileReading())
         busy.show();
-    command.read(session.selectedXmlFile);
+    command.read(document);
     busy.show();
     command.write();
 

@@ -19,7 +19,11 @@ class Command {
 public:
     virtual ~Command() = default;
 
-    // Reads the chosen document and the tables the command needs.
+    // Whether the command works on a document the user chooses; one that
+    // reads only the working folder's tables is asked for no file.
+    virtual bool readsDocument() const { return true; }
+    // Reads the chosen document (empty when the command reads none) and the
+    // tables the command needs.
     virtual void read(const std::string& chosenFile) = 0;
     // Writes the tables or the result from what read() kept.
     virtual void write() = 0;
@@ -34,9 +38,11 @@ public:
     virtual std::string doneMessage() const = 0;
 };
 
-// The frame every command runs in: the file choice, "No existe archivo", the
-// working folder's lock, the busy pointer, reading, writing and the final
-// message. Errors propagate to the caller, with the pointer restored.
+// The frame every command runs in: the file choice and "No existe archivo"
+// for a command that reads a document, the working folder's lock and the
+// removal of what a killed run left there, the busy pointer, reading,
+// writing and the final message. Errors propagate to the caller, with the
+// pointer restored and the folder given back.
 CommandResult runCommand(UserInterface& ui, Session& session, Command& command);
 
 // The two commands a window runs: the real ones in the program, fakes in

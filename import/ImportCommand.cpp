@@ -101,12 +101,6 @@ void ImportCommand::write()
     saveResult(*document_, *run_, resultPath_);
 }
 
-void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath, Report& report)
-{
-    saveResult(doc, readTimetable(doc, workingFolder, sourceName, report), resultPath);
-}
-
 CommandResult runImportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {

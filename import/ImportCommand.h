@@ -43,10 +43,4 @@ private:
 CommandResult runImportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder);
 
-// Replaces the document's output section by the timetable read from the
-// tables of `workingFolder` and saves the document as `resultPath`.
-void importTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                     const std::string& sourceName, const std::string& resultPath,
-                     Report& report = silentReport());
-
 } // namespace tmq

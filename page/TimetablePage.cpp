@@ -1,19 +1,15 @@
 #include "page/TimetablePage.h"
 
-#include "base/DefaultBrowser.h"
-#include "base/Error.h"
-#include "base/FolderLock.h"
 #include "base/PlatformFiles.h"
 #include "page/HtmlText.h"
 #include "page/PageWriters.h"
 #include "page/SchoolHeading.h"
 #include "tables/FileNames.h"
-#include "timetable/ActivityLists.h"
-#include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <system_error>
 
@@ -50,7 +46,10 @@ std::string solucWritten(const std::filesystem::path& workingFolder)
             std::chrono::file_clock::to_sys(written))));
 }
 
-PageStamp makeStamp(const std::filesystem::path& workingFolder, const std::string& documentPath)
+} // namespace
+
+PageStamp makePageStamp(const std::filesystem::path& workingFolder,
+                        const std::string& documentPath)
 {
     PageStamp stamp;
     stamp.folder = htmlText(pathToUtf8(workingFolder));
@@ -64,24 +63,9 @@ PageStamp makeStamp(const std::filesystem::path& workingFolder, const std::strin
     return stamp;
 }
 
-} // namespace
-
-void writeTimetablePage(const std::filesystem::path& workingFolder, const std::string& pagePath,
-                        const std::string& documentPath)
+void writeTimetablePageSet(const TimetableView& view, const PageStamp& stamp,
+                           const std::string& pagePath)
 {
-    TimetableView view;
-    {
-        // Another converter may not replace the tables while they are read.
-        FolderLock lock;
-        lock.lock(workingFolder);
-        ImportTables tables;
-        tables.open(workingFolder);
-        ImportJoins joins;
-        ImportarActividades(tables, silentReport(), &joins);
-        view = buildTimetableView(tables, joins);
-        tables.close();
-    }
-    const PageStamp stamp = makeStamp(workingFolder, documentPath);
     const std::filesystem::path index = pathFromUtf8(pagePath);
     const PageSetNames names = PageSetNames::forIndex(pathToUtf8(index.filename()));
     const auto pathOf = [&index](const std::string& name) {
@@ -108,27 +92,6 @@ void writeTimetablePage(const std::filesystem::path& workingFolder, const std::s
     }
     for (const auto& file : written)
         file->commit();
-}
-
-std::string defaultTimetablePagePath()
-{
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error)
-        throw Error("No se encuentra la carpeta temporal del usuario: " + systemReason(error));
-    return pathToUtf8(folder / kTimetablePageName);
-}
-
-std::string openTimetablePage(const std::filesystem::path& workingFolder)
-{
-    try {
-        const std::string page = defaultTimetablePagePath();
-        writeTimetablePage(workingFolder, page);
-        openInDefaultBrowser(page);
-        return {};
-    } catch (const std::exception& error) {
-        return errorReportText(userText(error));
-    }
 }
 
 } // namespace tmq

@@ -1,8 +1,5 @@
 #include "win32/MainWindow.h"
 
-#include "base/Error.h"
-#include "base/PlatformFiles.h"
-#include "frame/WorkingFolder.h"
 #include "win32/Dpi.h"
 #include "win32/FileDialog.h"
 #include "win32/Glyphs.h"
@@ -93,7 +90,7 @@ HICON programIcon(HINSTANCE instance)
 } // namespace
 
 MainWindow::MainWindow(std::filesystem::path workingFolder, Commands commands)
-    : workingFolder_(std::move(workingFolder)), commands_(std::move(commands)),
+    : CommandWindow(std::move(workingFolder), std::move(commands)),
       applicationTitle_(toWide(applicationTitle(toUtf8(executablePath()))))
 {
 }
@@ -409,7 +406,7 @@ void MainWindow::onCommand(HWND /*window*/, int id, HWND /*control*/, UINT code)
 
 BOOL MainWindow::onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMessage)
 {
-    if (busyDepth_ > 0) {
+    if (busy()) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
     }
@@ -418,31 +415,15 @@ BOOL MainWindow::onSetCursor(HWND window, HWND under, UINT hitTest, UINT mouseMe
 
 std::optional<std::string> MainWindow::chooseXmlFile()
 {
-    // Until a file has been chosen the dialog opens in the XML folder;
-    // afterwards in the folder of the chosen file.
-    const std::wstring folder =
-        session_.selectedXmlFile.empty()
-            ? xmlDialogFolder(workingFolder_).wstring()
-            : pathFromUtf8(session_.selectedXmlFile).parent_path().wstring();
-    if (const std::optional<std::wstring> chosen = chooseXmlFileIn(window_, folder))
+    if (const std::optional<std::wstring> chosen =
+            chooseXmlFileIn(window_, dialogFolder().wstring()))
         return toUtf8(*chosen);
     return std::nullopt;
 }
 
-void MainWindow::setBusy(bool busy)
+void MainWindow::showBusyPointer(bool busy)
 {
-    if (busy) {
-        ++busyDepth_;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    } else if (busyDepth_ > 0 && --busyDepth_ == 0) {
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    }
-}
-
-void MainWindow::clearBusyPointer()
-{
-    while (busyDepth_ > 0)
-        setBusy(false);
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 void MainWindow::showMessage(const std::string& text)
@@ -450,34 +431,19 @@ void MainWindow::showMessage(const std::string& text)
     showInformationBox(window_, applicationTitle_, toWide(text));
 }
 
-void MainWindow::showError(const std::string& message)
+void MainWindow::showError(const std::string& report)
 {
-    showErrorBox(window_, applicationTitle_, toWide(errorReportText(message)));
-}
-
-void MainWindow::execute(const Commands::Run& command)
-{
-    if (!command)
-        return;
-    try {
-        command(*this, session_, workingFolder_);
-    } catch (const std::exception& error) {
-        // The command restores the pointer itself; this only makes sure no
-        // busy pointer is left over the error report.
-        clearBusyPointer();
-        showError(userText(error));
-    }
-    clearBusyPointer();
+    showErrorBox(window_, applicationTitle_, toWide(report));
 }
 
 void MainWindow::BExportarClick()
 {
-    execute(commands_.exportCommand);
+    runExport();
 }
 
 void MainWindow::BImportarClick()
 {
-    execute(commands_.importCommand);
+    runImport();
 }
 
 void MainWindow::BCloseClick()

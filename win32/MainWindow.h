@@ -1,8 +1,6 @@
 #pragma once
 
-#include "frame/CommandFrame.h"
-#include "frame/Session.h"
-#include "frame/UserInterface.h"
+#include "frame/CommandWindow.h"
 #include "win32/Accessibility.h"
 #include "win32/Win.h"
 #include "win32/WindowFonts.h"
@@ -16,7 +14,7 @@ namespace tmq::win32 {
 
 // The main window: one panel to export, one to import and one to leave. It
 // is also the user interface the commands ask for the file and report to.
-class MainWindow : public UserInterface {
+class MainWindow : public CommandWindow {
 public:
     MainWindow(std::filesystem::path workingFolder, Commands commands);
     ~MainWindow() override;
@@ -29,7 +27,6 @@ public:
     HWND handle() const { return window_; }
 
     std::optional<std::string> chooseXmlFile() override;
-    void setBusy(bool busy) override;
     void showMessage(const std::string& text) override;
 
 private:
@@ -72,15 +69,10 @@ private:
     void BExportarClick();
     void BImportarClick();
     void BCloseClick();
-    void execute(const Commands::Run& command);
-    void showError(const std::string& message);
-    void clearBusyPointer();
+    void showBusyPointer(bool busy) override;
+    void showError(const std::string& report) override;
 
-    std::filesystem::path workingFolder_;
-    Commands commands_;
-    Session session_;
     std::wstring applicationTitle_;
-    int busyDepth_ = 0;
 
     HWND window_ = nullptr;
     HWND bClose_ = nullptr;

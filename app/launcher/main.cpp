@@ -5,7 +5,7 @@
 // shown in an error box (and written to standard error as well).
 #include "app/QtTexts.h"
 #include "frame/WorkingFolder.h"
-#include "page/TimetablePage.h"
+#include "page/TimetablePageCommand.h"
 #include "window/WindowLayout.h"
 
 #include <QApplication>

@@ -4,7 +4,9 @@
 
 #include "demo/DemoTimetable.h"
 #include "base/Error.h"
+#include "base/FolderLock.h"
 #include "export/ExportCommand.h"
+#include "support/CommandRun.h"
 #include "support/TestSupport.h"
 #include "tables/DbfTable.h"
 #include "tables/TableLayouts.h"
@@ -141,9 +143,12 @@ void expectSoundTimetable(const std::filesystem::path& folder, const DemoTimetab
 TEST(DemoTimetable, SampleSchoolGetsEverySessionPlaced)
 {
     TempDir dir;
-    exportDocument(*XmlDocument::load(TMQ_EXAMPLES "/centro.xml"), dir.path());
+    ExportCommand exportCommand(dir.path());
+    runInFrame(exportCommand, TMQ_EXAMPLES "/centro.xml");
 
-    const DemoTimetable timetable = writeDemoTimetable(dir.path());
+    DemoTimetableCommand demo(dir.path());
+    runInFrame(demo);
+    const DemoTimetable& timetable = demo.timetable();
 
     expectSoundTimetable(dir.path(), timetable);
     EXPECT_EQ(timetable.unplaced, std::vector<std::string>{});
@@ -161,7 +166,9 @@ TEST_P(TightSchool, ReportsEverySessionWithoutAPlace)
     TempDir dir;
     writeTables(dir.path(), school);
 
-    const DemoTimetable timetable = writeDemoTimetable(dir.path());
+    DemoTimetableCommand demo(dir.path());
+    runInFrame(demo);
+    const DemoTimetable& timetable = demo.timetable();
 
     expectSoundTimetable(dir.path(), timetable);
     EXPECT_EQ(timetable.unplaced.size(), school.unplaced);
@@ -214,7 +221,8 @@ TEST(DemoTimetable, NeverReplacesATimetableThatIsThere)
     EXPECT_THROW(
         {
             try {
-                writeDemoTimetable(dir.path());
+                DemoTimetableCommand demo(dir.path());
+                runInFrame(demo);
             } catch (const Error& e) {
                 EXPECT_EQ(std::string(e.what()).rfind("Ya hay un horario en '", 0), 0u) << e.what();
                 throw;
@@ -224,6 +232,48 @@ TEST(DemoTimetable, NeverReplacesATimetableThatIsThere)
     EXPECT_EQ(readFile(dir / "soluc.dbf"), "el horario del programa");
 }
 
+// The stand-in holds the working folder as every command does: a second
+// converter that comes while it writes SOLUC is refused, and let in after.
+TEST(DemoTimetable, SecondConverterIsRefusedWhileItWrites)
+{
+    TempDir dir;
+    writeTables(dir.path(), {"", {"ANA"}, {"L1"}, {{"MAT", "1A", "A1", 1.0}}, 0, ""});
+
+    // The frame shows the busy pointer once the tables are read, just
+    // before the command writes.
+    class SecondConverterComes : public GivenFileInterface {
+    public:
+        explicit SecondConverterComes(std::filesystem::path folder)
+            : GivenFileInterface({}), folder_(std::move(folder))
+        {
+        }
+        void setBusy(bool busy) override
+        {
+            if (!busy)
+                return;
+            try {
+                FolderLock second;
+                second.lock(folder_);
+                refusal = "admitido";
+            } catch (const Error& e) {
+                refusal = e.what();
+            }
+        }
+        std::string refusal;
+
+    private:
+        std::filesystem::path folder_;
+    } ui(dir.path());
+    Session session;
+    DemoTimetableCommand demo(dir.path());
+    ASSERT_EQ(runCommand(ui, session, demo), CommandResult::Completed);
+
+    EXPECT_THAT(ui.refusal, testing::HasSubstr("está en uso por otra copia del conversor"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "SOLUC.DBF"));
+    FolderLock after;
+    EXPECT_NO_THROW(after.lock(dir.path()));
+}
+
 TEST(DemoTimetable, SpreadsAnAssignmentOverTheWeek)
 {
     TempDir dir;
@@ -231,7 +281,9 @@ TEST(DemoTimetable, SpreadsAnAssignmentOverTheWeek)
         dir.path(),
         {"", {"ANA"}, {"L1", "L2", "L3", "M1", "M2", "X1"}, {{"MAT", "1A", "A1", 3.0}}, 0, ""});
 
-    const DemoTimetable timetable = writeDemoTimetable(dir.path());
+    DemoTimetableCommand demo(dir.path());
+    runInFrame(demo);
+    const DemoTimetable& timetable = demo.timetable();
 
     std::set<int> days;
     for (const SolucRow& row : timetable.rows)

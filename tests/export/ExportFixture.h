@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/ExportCommand.h"
+#include "support/CommandRun.h"
 #include "support/Documents.h"
 #include "support/TableRows.h"
 #include "support/TestSupport.h"
@@ -66,11 +67,14 @@ inline Value named(const std::string& dato, const std::string& text)
     return {text, dato};
 }
 
-// Runs the six export steps on an XML text, writing into `folder`.
+// Runs the export on an XML text, saved as a document of its own first,
+// writing into `folder`.
 inline void exportXml(const std::string& xml, const std::filesystem::path& folder)
 {
-    const auto doc = XmlDocument::parse(xml, "prueba.xml");
-    exportDocument(*doc, folder);
+    TempDir documents;
+    writeFile(documents / "prueba.xml", xml);
+    ExportCommand command(folder);
+    runInFrame(command, (documents / "prueba.xml").string());
 }
 
 // The NAME.DBF or NAME.MDX files of `folder` in any letter case, by their stored names.

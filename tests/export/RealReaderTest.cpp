@@ -183,8 +183,8 @@ const std::map<std::string, std::size_t> kRecordCounts{
 TEST(RealReader, ReadsTheSampleSchoolAsExported)
 {
     TempDir dir;
-    const auto doc = XmlDocument::load(std::string(TMQ_EXAMPLES) + "/centro.xml");
-    exportDocument(*doc, dir.path());
+    ExportCommand command(dir.path());
+    runInFrame(command, std::string(TMQ_EXAMPLES) + "/centro.xml");
 
     const ReaderOutput output = runReader(dir.path());
     ASSERT_EQ(output.status, 0) << "/usr/bin/python3 con dbfread no pudo leer las tablas "
@@ -215,8 +215,8 @@ TEST(RealReader, ReadsTheSampleSchoolAsExported)
 TEST(RealReader, AgreesWithTheProgramsOwnReaderOnEveryText)
 {
     TempDir dir;
-    const auto doc = XmlDocument::load(std::string(TMQ_EXAMPLES) + "/centro.xml");
-    exportDocument(*doc, dir.path());
+    ExportCommand command(dir.path());
+    runInFrame(command, std::string(TMQ_EXAMPLES) + "/centro.xml");
     const ReaderOutput output = runReader(dir.path());
     ASSERT_EQ(output.status, 0) << output.text;
     const auto tables = parseReaderOutput(output.text);

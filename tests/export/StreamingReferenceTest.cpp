@@ -267,7 +267,8 @@ TEST_P(StreamingExport, WritesTheTablesOfTheTreeReadingByteForByte)
         document = latin1(document);
     writeFile(dir / "distrito.xml", document);
 
-    exportFile((dir / "distrito.xml").string(), dir / "stream");
+    ExportCommand command(dir / "stream");
+    runInFrame(command, (dir / "distrito.xml").string());
     referenceExport(*XmlDocument::load((dir / "distrito.xml").string()), dir / "tree");
 
     std::size_t records = 0;
@@ -310,7 +311,8 @@ TEST(StreamingExport, RefusesWhatTheTreeLoaderRefusesWithTheSameText)
         }
         std::string streamText;
         try {
-            exportFile(file.string(), dir / "no-existe");
+            ExportCommand command(dir / "no-existe");
+            runInFrame(command, file.string());
         } catch (const Error& e) {
             streamText = e.what();
         }

@@ -6,7 +6,8 @@
 #include "base/Error.h"
 #include "fuzz/FuzzFolder.h"
 #include "import/ImportCommand.h"
-#include "page/TimetablePage.h"
+#include "page/TimetablePageCommand.h"
+#include "support/CommandRun.h"
 #include "xml/XmlDocument.h"
 
 #include <array>
@@ -43,19 +44,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest = end == std::string_view::npos ? std::string_view()
                                              : rest.substr(end + kSeparator.size());
     }
+    {
+        std::ofstream document(folder / "fuzz.xml", std::ios::binary | std::ios::trunc);
+        document << kDocument;
+    }
     const std::string result = (folder / "ResultadoMirtavfuzz.xml").string();
     std::filesystem::remove(result);
     std::string importError;
     try {
-        const auto doc = tmq::XmlDocument::parse(kDocument, "fuzz.xml");
-        tmq::importTimetable(*doc, folder, "fuzz.xml", result);
+        tmq::ImportCommand command(folder);
+        tmq::test::runInFrame(command, (folder / "fuzz.xml").string());
     } catch (const tmq::Error& error) {
         importError = error.what();
     }
     std::string pageError;
     const std::string page = (folder / "HorarioMirtavel.html").string();
     try {
-        tmq::writeTimetablePage(folder, page);
+        tmq::TimetablePageCommand command(folder, page);
+        tmq::test::runInFrame(command);
     } catch (const tmq::Error& error) {
         pageError = error.what();
     }

@@ -6,6 +6,7 @@
 #include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"
+#include "support/CommandRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -119,7 +120,9 @@ TEST_P(FullCycle, ResultHoldsEveryTeachersLessonsAndTheRestOfTheDocument)
     ASSERT_EQ(runExportCommand(exportUi, folder.session, folder.work()), CommandResult::Completed);
     if (GetParam().rows > 0)
         keepFirstTimeSlots(folder.work(), GetParam().rows);
-    const DemoTimetable timetable = writeDemoTimetable(folder.work());
+    DemoTimetableCommand demo(folder.work());
+    runInFrame(demo);
+    const DemoTimetable& timetable = demo.timetable();
     const std::vector<Lesson>& lessons = timetable.rows;
 
     RecordingUi importUi(sample.string());

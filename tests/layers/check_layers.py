@@ -24,9 +24,9 @@ LAYERS = {
 # The tests of a command may run the other commands: the whole cycle.
 COMMANDS_LAYER = LAYERS["export"]
 # Folders of tests and tools that are not a layer of the program, with the
-# highest layer they may include (the tests' support sits on tables/ and xml/).
+# highest layer they may include (the tests' support sits on the frame).
 HELPERS = {
-    "tests/support": 2,
+    "tests/support": 3,
     "tests/fuzz": 4,
     "bench": 4,
 }

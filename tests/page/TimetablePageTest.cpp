@@ -2,10 +2,11 @@
 // for clashes, its escaping, the tables it accepts and refuses exactly as
 // the import does, and its agreement with the result on the sample school.
 
-#include "page/TimetablePage.h"
 #include "demo/DemoTimetable.h"
 #include "export/ExportCommand.h"
 #include "import/ImportHarness.h"
+#include "page/TimetablePageCommand.h"
+#include "support/CommandRun.h"
 #include "support/ErrorText.h"
 
 #include <gmock/gmock.h>
@@ -41,7 +42,9 @@ const std::vector<std::string> kSetFiles = {"horario-profesores.html", "horario-
 // all its files, one after the other.
 std::string writePage(const ImportFolder& folder, const std::string& document = {})
 {
-    writeTimetablePage(folder.work(), (folder.xmlFolder() / "horario.html").string(), document);
+    TimetablePageCommand page(folder.work(), (folder.xmlFolder() / "horario.html").string(),
+                              document);
+    runInFrame(page);
     std::string pages;
     for (const std::string& name : kSetFiles)
         pages += readFile(folder.xmlFolder() / name);
@@ -200,7 +203,7 @@ TEST(TimetablePage, FreeTeachersAreThoseBetweenTwoLessonsOfTheDay)
                    {{"BEA", "MAT", "1", "3", "A1", "1A"}},
                    {{"BEA", "MAT", "2", "3", "A1", "1A"}}});
 
-    writeTimetablePage(folder.work(), (folder.xmlFolder() / "horario.html").string());
+    writePage(folder);
     const std::string free = readFile(folder.xmlFolder() / "horario-libres.html");
 
     EXPECT_THAT(free, HasSubstr("<h3>Lunes, hora 1 (08:15–09:10): 0 profesores</h3>\n"
@@ -282,8 +285,10 @@ TEST_P(PageRefuses, WhatTheImportRefusesWithTheSameErrorAndKeepsTheOldPage)
     writeFile(page, "la página anterior");
 
     const std::string importError = errorText([&] { folder.runImport(); });
-    const std::string pageError =
-        errorText([&] { writeTimetablePage(folder.work(), page.string()); });
+    const std::string pageError = errorText([&] {
+        TimetablePageCommand command(folder.work(), page.string());
+        runInFrame(command);
+    });
 
     EXPECT_FALSE(importError.empty());
     EXPECT_EQ(pageError, importError);
@@ -301,7 +306,9 @@ TEST(TimetablePage, TableLockedByAnotherProgramIsRefusedAsTheImportRefusesIt)
     ForeignLock lock(folder.work() / "GRUPOST.DBF", ForeignLock::Kind::Flock);
 
     EXPECT_EQ(errorText([&] {
-                  writeTimetablePage(folder.work(), (folder.xmlFolder() / "h.html").string());
+                  TimetablePageCommand page(folder.work(),
+                                            (folder.xmlFolder() / "h.html").string());
+                  runInFrame(page);
               }),
               errorText([&] { folder.runImport(); }));
 }
@@ -347,7 +354,8 @@ TEST(TimetablePage, AgreesWithTheResultOnTheSampleSchool)
     writeFile(folder.document(), readFile(TMQ_EXAMPLES "/centro.xml"));
     RecordingUi ui(folder.document().string());
     ASSERT_EQ(runExportCommand(ui, folder.session, folder.work()), CommandResult::Completed);
-    writeDemoTimetable(folder.work());
+    DemoTimetableCommand demo(folder.work());
+    runInFrame(demo);
     ASSERT_EQ(folder.runImport(), CommandResult::Completed);
 
     const std::string page = writePage(folder);

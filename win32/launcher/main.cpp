@@ -4,7 +4,7 @@
 // opens the index in the browser. A program of the window subsystem, so that starting it brings up
 // no console; what goes wrong is shown in the error box.
 #include "frame/WorkingFolder.h"
-#include "page/TimetablePage.h"
+#include "page/TimetablePageCommand.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Text.h"
 #include "win32/Win.h"
