@@ -158,13 +158,13 @@ private:
             out_ += "<br>";
             out_ += slot.cell;
         }
-        out_ += "<span class=\"c\">";
+        out_ += "<small>";
         codeAndValue(subject);
         out_ += " · ";
         codeAndValue(second);
         out_ += " · ";
         codeAndValue(third);
-        out_ += "</span></div>";
+        out_ += "</small></div>";
     }
 
     const TimetableView& view_;

@@ -45,7 +45,7 @@ tbody th{background:#f3f3f3}
 .horas{display:block;font-weight:normal;font-size:8pt}
 td>div,li>div{border:1px solid #777;padding:1pt 2pt;margin:0 0 2pt}
 td>div b,li>div b{display:block}
-.c{display:block;font-size:8pt}
+td small,li small{display:block;font-size:8pt}
 div.f,.leyenda .f{border:2px dashed #000;background:#fff1b8}
 .sin{font-style:italic;text-decoration:underline dotted}
 td.x,li.x,.leyenda .x{border:4px double #000;background:#f9d9d9}
@@ -69,7 +69,7 @@ h2{font-size:11pt}
 .rejilla table{break-inside:avoid;margin-top:2pt}
 .rejilla th,.rejilla td{padding:0 1.5pt;font-size:7pt;line-height:1.1}
 .rejilla td b{font-size:7pt}
-.rejilla .horas,.rejilla .c,.rejilla .m,.sello,td.v{font-size:7pt}
+.rejilla .horas,.rejilla small,.rejilla .m,.sello,td.v{font-size:7pt}
 .rejilla td>div{padding:0 1pt;margin:0 0 1pt}
 .volver,.ayuda{display:none}
 a{color:#000;text-decoration:none}

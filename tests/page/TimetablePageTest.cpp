@@ -75,8 +75,8 @@ std::vector<PageCase> pageCases()
           "Códigos de SOLUC sin pareja: 0 códigos en 0 clases</h3>\n<p>Ninguno.",
           "<h3>Choques: 0</h3>",
           "<tr><th scope=\"row\">Hora 1<span class=\"horas\">08:15–09:10</span></th>"
-          "<td><div><b>MAT</b>1A · A1<span class=\"c\">MAT→G1001 · 1A→1ESOA · "
-          "A1→A101</span></div></td><td class=\"v\">sin tramo</td></tr>",
+          "<td><div><b>MAT</b>1A · A1<small>MAT→G1001 · 1A→1ESOA · "
+          "A1→A101</small></div></td><td class=\"v\">sin tramo</td></tr>",
           // The slots' codes and values, once in the index.
           "<tr><th scope=\"row\">Hora 1</th><td>L1→400001</td><td class=\"v\">sin tramo</td>"},
          {"<div class=\"f\"", "<td class=\"x\"", "Fuera de la rejilla", " title="}},
@@ -97,14 +97,14 @@ std::vector<PageCase> pageCases()
          {"<li>Asignatura 'NADA': no está en ASIGNOMT (1 clase)</li>",
           "<b>1</b>códigos de SOLUC sin pareja en ASIGNOMT",
           "<div class=\"f\"><b><span class=\"sin\">Asignatura 'NADA': no está en "
-          "ASIGNOMT</span></b>1A · A1<span class=\"c\">NADA (sin valor) · 1A→1ESOA",
+          "ASIGNOMT</span></b>1A · A1<small>NADA (sin valor) · 1A→1ESOA",
           "1 clase con códigos sin pareja"},
          {}},
         {"SlotMissingInsideTheGrid",
          {{{"ANA", "MAT", "2", "1", "A1", "1A"}}},
          {"<li>Tramo 'M1': no está en DIASHORAST (1 clase)</li>",
-          "<br><span class=\"sin\">Tramo 'M1': no está en DIASHORAST</span><span "
-          "class=\"c\">MAT→G1001 · 1A→1ESOA · A1→A101</span></div>"},
+          "<br><span class=\"sin\">Tramo 'M1': no está en DIASHORAST</span><small>"
+          "MAT→G1001 · 1A→1ESOA · A1→A101</small></div>"},
          {"Fuera de la rejilla"}},
         {"SlotMissingOutsideTheGrid",
          {{{"ANA", "MAT", "1", "9", "A1", "1A"}}, {{"ANA", "MAT", "8", "9", "A1", "1A"}}},
@@ -181,7 +181,7 @@ TEST(TimetablePage, EscapesNamesAndCodesAndKeepsWindows1252Letters)
 
     EXPECT_THAT(page, HasSubstr("<h2 id=\"h-p1\">Profesor: O&#39;Brien &amp; &lt;Hijos&gt; "
                                 "&quot;Ñú€&quot;</h2>"));
-    EXPECT_THAT(page, HasSubstr("MAT→G1001 · 1A→1ESOA · &lt;&amp;&quot;&#39;→10001</span>"));
+    EXPECT_THAT(page, HasSubstr("MAT→G1001 · 1A→1ESOA · &lt;&amp;&quot;&#39;→10001</small>"));
     EXPECT_THAT(page, HasSubstr("Aula\xEF\xBF\xBD &lt;b&gt;1&lt;/b&gt;"));
     EXPECT_THAT(page, Not(HasSubstr("<Hijos>")));
     EXPECT_THAT(page, Not(HasSubstr("\x01")));
@@ -334,8 +334,8 @@ TEST(TimetablePage, TablesWithOnlyTheFieldsTheImportReadsShowCodes)
     ASSERT_EQ(folder.runImport(), CommandResult::Completed);
 
     EXPECT_THAT(writePage(folder),
-                HasSubstr("<tr><th scope=\"row\">Hora 1</th><td><div><b>MAT</b>1A · A1<span "
-                          "class=\"c\">MAT→G1001 · 1A→1ESOA · A1→A101</span></div></td></tr>"));
+                HasSubstr("<tr><th scope=\"row\">Hora 1</th><td><div><b>MAT</b>1A · A1<small>"
+                          "MAT→G1001 · 1A→1ESOA · A1→A101</small></div></td></tr>"));
 
     // With no teachers the import looks nothing up: tables without even
     // their keys pass, and so does the page.
