@@ -2,6 +2,8 @@
 
 #include "page/PageParts.h"
 
+#include <algorithm>
+
 namespace tmq {
 
 namespace {
@@ -54,7 +56,9 @@ private:
         }
         out_ += plural(cells_.order.size(), "clase", "clases");
         appendMarkNote(out_, marks_[static_cast<std::size_t>(kind_)][entity], " · ", "");
-        out_ += "</p>\n<div class=\"marco\">\n<table>\n<colgroup><col class=\"h\"><col span=\"" +
+        out_ += "</p>\n<div class=\"marco\">\n";
+        out_ += fitsOneSheet() ? "<table>" : "<table class=\"densa\">";
+        out_ += "\n<colgroup><col class=\"h\"><col span=\"" +
                 std::to_string(view_.weekdays.size()) +
                 "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
         for (const int weekday : view_.weekdays)
@@ -77,6 +81,26 @@ private:
         out_ += "<p class=\"volver\"><a href=\"" + hrefOf(names_.index) +
                 "#indice\">Volver al índice</a></p>\n</section>\n";
         page_.flushIfLarge();
+    }
+
+    // Whether the grid, printed with each lesson on about four lines
+    // (subject, partners, codes that wrap), fits on an A4 landscape sheet at
+    // 7 pt; a long week or one with clashes may not, and is then printed with
+    // each lesson run on.
+    bool fitsOneSheet() const
+    {
+        constexpr std::size_t kLinesOnASheet = 46; // 7 pt lines, after the heading
+        const std::size_t columns = view_.weekdays.size();
+        std::size_t lines = 2; // the row of weekdays
+        for (std::size_t row = 0; row < view_.hours.size(); ++row) {
+            std::size_t tallest = 2; // the hour and its times
+            for (std::size_t column = 0; column < columns; ++column) {
+                const std::size_t lessons = cells_.of(row * columns + column).size();
+                tallest = std::max(tallest, lessons * 4 + (lessons > 1 ? 1 : 0));
+            }
+            lines += tallest;
+        }
+        return lines <= kLinesOnASheet;
     }
 
     void cell(std::uint32_t entity, std::uint32_t cell)

@@ -71,6 +71,9 @@ h2{font-size:11pt}
 .rejilla td b{font-size:7pt}
 .rejilla .horas,.rejilla small,.rejilla .m,.sello,td.v{font-size:7pt}
 .rejilla td>div{padding:0 1pt;margin:0 0 1pt}
+.densa td>div b,.densa td>div small{display:inline}
+.densa td>div b::after{content:" · "}
+.densa td>div small::before{content:" · "}
 .volver,.ayuda{display:none}
 a{color:#000;text-decoration:none}
 .rejillas>header{display:none}
