@@ -1,6 +1,8 @@
 #include "cli/Console.h"
 
 #ifdef _WIN32
+#include "base/WideText.h"
+
 #include <windows.h>
 #else
 #include <cstdio>
@@ -9,36 +11,6 @@
 namespace tmq::cli {
 
 #ifdef _WIN32
-
-namespace {
-
-std::wstring widen(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    std::wstring wide(
-        static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)),
-        L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(),
-                          static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string narrow(std::wstring_view wide)
-{
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    std::string utf8(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size,
-                                                                    nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), static_cast<int>(utf8.size()),
-                          nullptr, nullptr);
-    return utf8;
-}
-
-} // namespace
 
 void writeText(Stream stream, std::string_view utf8)
 {
@@ -54,7 +26,7 @@ void writeText(Stream stream, std::string_view utf8)
         return;
     DWORD mode = 0;
     if (::GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = widen(text);
+        const std::wstring wide = toWide(text);
         DWORD written = 0;
         ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
@@ -73,7 +45,7 @@ std::vector<std::string> argumentsAsUtf8(int argc, wchar_t** argv)
 {
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.push_back(narrow(argv[i]));
+        arguments.push_back(toUtf8(argv[i]));
     return arguments;
 }
 

@@ -8,8 +8,8 @@
 
 namespace tmq::cli {
 
-// Report lines go to standard output, before the final message.
-class ConsoleReport : public Report {
+// Log lines go to standard output, before the final message.
+class ConsoleLog : public CommandLog {
 public:
     bool wanted() const override { return true; }
     void line(const std::string& text) override { writeText(Stream::Output, text + "\n"); }
@@ -18,7 +18,7 @@ public:
 // The command line's answer to the user-interface operations: the file is
 // the one named on the command line, there is no pointer to show, and the
 // message is kept for the command to print where it belongs. With
-// --verbose the report is printed as it comes.
+// --verbose the log is printed as it comes.
 class ConsoleInterface : public UserInterface {
 public:
     ConsoleInterface(std::string file, bool verbose) : file_(std::move(file)), verbose_(verbose) {}
@@ -26,7 +26,7 @@ public:
     std::optional<std::string> chooseXmlFile() override { return file_; }
     void setBusy(bool) override {}
     void showMessage(const std::string& text) override { message_ = text; }
-    Report& report() override { return verbose_ ? consoleReport_ : silentReport(); }
+    CommandLog& log() override { return verbose_ ? consoleLog_ : silentLog(); }
 
     const std::string& message() const { return message_; }
 
@@ -34,7 +34,7 @@ private:
     std::string file_;
     bool verbose_;
     std::string message_;
-    ConsoleReport consoleReport_;
+    ConsoleLog consoleLog_;
 };
 
 } // namespace tmq::cli

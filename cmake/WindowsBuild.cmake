@@ -32,14 +32,13 @@ function(tmq_add_windows_programs)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/win32/*.cpp
                                       ${PROJECT_SOURCE_DIR}/win32/*.rc)
   if(sources)
-    # What the window and the launcher share: UTF-8 and UTF-16, the dpi,
-    # the message boxes.
-    set(shared Text.cpp Dpi.cpp MessageBoxes.cpp)
+    # What the window and the launcher share: the dpi, the message boxes.
+    set(shared Dpi.cpp MessageBoxes.cpp)
     list(TRANSFORM shared PREPEND ${PROJECT_SOURCE_DIR}/win32/)
     list(REMOVE_ITEM sources ${shared})
     add_library(tmq_win32 STATIC ${shared})
     target_include_directories(tmq_win32 PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(tmq_win32 PUBLIC tmq_window user32 gdi32)
+    target_link_libraries(tmq_win32 PUBLIC tmq_window tmq_base user32 gdi32)
 
     add_executable(TransMirtavQuelmar WIN32 ${sources})
     target_link_libraries(TransMirtavQuelmar PRIVATE tmq_win32

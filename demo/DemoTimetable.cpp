@@ -5,6 +5,7 @@
 #include "base/PlatformFiles.h"
 #include "tables/DbfTable.h"
 #include "tables/FileNames.h"
+#include "tables/SlotKey.h"
 #include "tables/TableLayouts.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@
 namespace tmq {
 
 namespace {
-
-constexpr std::string_view kWeekdayLetters = "LMXJVSD";
 
 // Teacher codes of PROFT in record order, each once; empty codes left out.
 std::vector<std::string> readTeachers(const std::filesystem::path& folder)
@@ -92,16 +91,9 @@ std::string describe(const Assignment& assignment, std::size_t number)
 
 std::optional<WeekSlot> slotFromName(const std::string& diho)
 {
-    if (diho.size() < 2 || diho.size() > 4)
-        return std::nullopt;
-    const auto letter = kWeekdayLetters.find(diho.front());
-    if (letter == std::string_view::npos)
-        return std::nullopt;
-    const std::string digits = diho.substr(1);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        (digits.size() > 1 && digits.front() == '0'))
-        return std::nullopt;
-    return WeekSlot{static_cast<int>(letter) + 1, std::stoi(digits)};
+    if (const std::optional<SlotPlace> place = readSlotKey(diho))
+        return WeekSlot{place->weekday + 1, place->period};
+    return std::nullopt;
 }
 
 DemoTimetableCommand::DemoTimetableCommand(std::filesystem::path workingFolder)

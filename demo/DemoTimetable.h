@@ -54,9 +54,8 @@ private:
     DemoTimetable timetable_;
 };
 
-// The time slot a DIASHORAST name stands for when the import can find it
-// again: a weekday letter (L M X J V S D) and the period in decimal digits
-// without leading zeros, as in "L1" or "X10"; nothing for any other name.
+// The time slot, day 1 for Monday, a DIASHORAST name stands for when the
+// import can find it again (readSlotKey()); nothing for any other name.
 std::optional<WeekSlot> slotFromName(const std::string& diho);
 
 } // namespace tmq

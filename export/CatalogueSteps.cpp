@@ -32,10 +32,10 @@ CatalogueReading ExportarMaterias(StepRecords& step)
         if (tooFewValues(step, "MATERIAS", v))
             return;
         if (!writtenCodes->insert(foldCaseCp1252(v.at(1))).second) {
-            if (step.report.wanted())
-                step.report.line("MATERIAS: código '" + cp1252ToUtf8(v.at(1)) + "' (" +
-                                 cp1252ToUtf8(v.at(3)) +
-                                 ") repetido: pasado por alto, vale el primero");
+            if (step.log.wanted())
+                step.log.line("MATERIAS: código '" + cp1252ToUtf8(v.at(1)) + "' (" +
+                              cp1252ToUtf8(v.at(3)) +
+                              ") repetido: pasado por alto, vale el primero");
             return;
         }
         r.append();

@@ -35,11 +35,11 @@ constexpr std::array<StepDefinition, 6> kSteps{{
 // The records of all six steps, filled by one reading of the document.
 class ExportRun {
 public:
-    explicit ExportRun(Report& report)
+    explicit ExportRun(CommandLog& log)
     {
         std::vector<CatalogueReading> catalogues;
         for (const StepDefinition& step : kSteps) {
-            steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), report));
+            steps_.emplace_back(std::make_unique<StepRecords>(step.layout(), log));
             catalogues.push_back(step.catalogue(*steps_.back()));
         }
         reader_ = std::make_unique<CatalogueReader>(std::move(catalogues));
@@ -83,8 +83,8 @@ private:
     std::unique_ptr<CatalogueReader> reader_;
 };
 
-ExportCommand::ExportCommand(std::filesystem::path workingFolder, Report& report)
-    : workingFolder_(std::move(workingFolder)), run_(std::make_unique<ExportRun>(report))
+ExportCommand::ExportCommand(std::filesystem::path workingFolder, CommandLog& log)
+    : workingFolder_(std::move(workingFolder)), run_(std::make_unique<ExportRun>(log))
 {
 }
 
@@ -103,7 +103,7 @@ void ExportCommand::write()
 CommandResult runExportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {
-    ExportCommand command(workingFolder, ui.report());
+    ExportCommand command(workingFolder, ui.log());
     return runCommand(ui, session, command);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Report.h"
+#include "base/CommandLog.h"
 #include "frame/CommandFrame.h"
 
 #include <filesystem>
@@ -16,11 +16,11 @@ class ExportRun;
 // The export as the frame runs it: reading the catalogues of the document in
 // one pass, keeping only what the tables need, then writing the six tables
 // into the working folder in their order. A malformed document fails the
-// reading, before any table is touched. The report hears of the records
+// reading, before any table is touched. The log hears of the records
 // written and the items passed over.
 class ExportCommand : public Command {
 public:
-    ExportCommand(std::filesystem::path workingFolder, Report& report = silentReport());
+    ExportCommand(std::filesystem::path workingFolder, CommandLog& log = silentLog());
     ~ExportCommand() override;
 
     void read(const std::string& chosenFile) override;

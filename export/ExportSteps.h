@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Report.h"
+#include "base/CommandLog.h"
 #include "export/CatalogueReader.h"
 #include "tables/RecordBuffer.h"
 
@@ -13,19 +13,19 @@ namespace tmq {
 // records of its table and, when an item cannot be converted, the error
 // that ends the export once the records before that item are written.
 struct StepRecords {
-    explicit StepRecords(const std::vector<FieldDef>& layout, Report& heardBy = silentReport())
-        : records(layout), report(heardBy)
+    explicit StepRecords(const std::vector<FieldDef>& layout, CommandLog& heardBy = silentLog())
+        : records(layout), log(heardBy)
     {
     }
     RecordBuffer records;
     std::exception_ptr failure;
     // Hears of the items passed over and of the records written.
-    Report& report;
-    // Items of the catalogue seen so far, for the report.
+    CommandLog& log;
+    // Items of the catalogue seen so far, for the log.
     std::size_t items = 0;
 };
 
-// Counts an item of a positional catalogue; true, and the report told, when
+// Counts an item of a positional catalogue; true, and the log told, when
 // it has fewer than kLeastValueCount values and so gives no record.
 bool tooFewValues(StepRecords& step, std::string_view seq, const ItemValues& v);
 

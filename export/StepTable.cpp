@@ -3,8 +3,8 @@
 #include "base/Cp1252.h"
 
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
-#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 #include "tables/TableReplacement.h"
 
@@ -42,13 +42,13 @@ bool tooFewValues(StepRecords& step, std::string_view seq, const ItemValues& v)
     ++step.items;
     if (v.count() >= kLeastValueCount)
         return false;
-    if (step.report.wanted()) {
+    if (step.log.wanted()) {
         std::string line = std::string(seq) + ", elemento " + std::to_string(step.items);
         if (v.count() > 0)
             line += " ('" + cp1252ToUtf8(v.at(0)) + "')";
-        step.report.line(line + ": pasado por alto, tiene " + std::to_string(v.count()) +
-                         (v.count() == 1 ? " valor" : " valores") + " y hacen falta " +
-                         std::to_string(kLeastValueCount));
+        step.log.line(line + ": pasado por alto, tiene " + std::to_string(v.count()) +
+                      (v.count() == 1 ? " valor" : " valores") + " y hacen falta " +
+                      std::to_string(kLeastValueCount));
     }
     return true;
 }
@@ -59,10 +59,10 @@ void writeStepTable(const std::filesystem::path& folder, std::string_view tableN
     DbfTable table;
     recreateStepTable(table, folder, tableName, layout);
     table.appendRecords(step.records);
-    if (step.report.wanted()) {
+    if (step.log.wanted()) {
         const std::size_t count = step.records.count();
-        step.report.line(std::string(tableName) + ": " + std::to_string(count) +
-                         (count == 1 ? " registro escrito" : " registros escritos"));
+        step.log.line(std::string(tableName) + ": " + std::to_string(count) +
+                      (count == 1 ? " registro escrito" : " registros escritos"));
     }
     if (step.failure)
         std::rethrow_exception(step.failure);

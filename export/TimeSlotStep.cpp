@@ -1,4 +1,5 @@
 #include "export/ExportSteps.h"
+#include "tables/SlotKey.h"
 
 namespace tmq {
 
@@ -14,11 +15,9 @@ std::string weekdayNumber(std::string_view slotName)
 {
     if (slotName.empty())
         return {};
-    static constexpr std::string_view kLetters = "LMXJVSD";
-    const auto day = kLetters.find(slotName.front());
-    if (day == std::string_view::npos)
-        return std::string(1, slotName.front());
-    return std::to_string(day + 1);
+    if (const std::optional<int> weekday = weekdayOfLetter(slotName.front()))
+        return std::to_string(*weekday + 1);
+    return std::string(1, slotName.front());
 }
 
 } // namespace
@@ -37,10 +36,10 @@ CatalogueReading ExportarTramos(StepRecords& step)
         // Every item gives a record, one without value elements included.
         const std::string_view name = v.at(Name);
         ++step.items;
-        if (name.empty() && step.report.wanted())
-            step.report.line("TRAMOS, elemento " + std::to_string(step.items) +
-                             ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
-                             "la importación no podrá encontrarlo");
+        if (name.empty() && step.log.wanted())
+            step.log.line("TRAMOS, elemento " + std::to_string(step.items) +
+                          ": sin nombre de tramo (NOMBRE o DIA); su registro se escribe, pero "
+                          "la importación no podrá encontrarlo");
         r.append();
         r.setText(diho, name);
         r.setText(dia, weekdayNumber(name));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Report.h"
+#include "base/CommandLog.h"
 
 #include <optional>
 #include <string>
@@ -24,7 +24,7 @@ public:
 
     // Where the command tells what it wrote and passed over; by default
     // nobody hears it.
-    virtual Report& report() { return silentReport(); }
+    virtual CommandLog& log() { return silentLog(); }
 };
 
 } // namespace tmq

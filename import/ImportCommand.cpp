@@ -1,9 +1,9 @@
 #include "import/ImportCommand.h"
 
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
 #include "frame/WorkingFolder.h"
-#include "tables/FileLock.h"
 #include "timetable/ActivityLists.h"
 #include "timetable/ImportTables.h"
 #include "xml/AtomicFile.h"
@@ -36,7 +36,7 @@ void appendErrorBlock(XmlDocument& doc, XmlElement section)
 // Replaces the document's output section by a new one holding the error
 // block, and reads the teachers' lists from the tables of `workingFolder`.
 ImportRun readTimetable(XmlDocument& doc, const std::filesystem::path& workingFolder,
-                        const std::string& sourceName, Report& report)
+                        const std::string& sourceName, CommandLog& log)
 {
     XmlElement root = doc.documentElement();
     if (!root)
@@ -58,7 +58,7 @@ ImportRun readTimetable(XmlDocument& doc, const std::filesystem::path& workingFo
 
     ImportTables tables;
     tables.open(workingFolder);
-    ImportRun run{section, ImportarActividades(tables, report)};
+    ImportRun run{section, ImportarActividades(tables, log)};
     tables.close();
     return run;
 }
@@ -80,8 +80,8 @@ void saveResult(const XmlDocument& doc, const ImportRun& run, const std::string&
 
 } // namespace
 
-ImportCommand::ImportCommand(std::filesystem::path workingFolder, Report& report)
-    : workingFolder_(std::move(workingFolder)), report_(report)
+ImportCommand::ImportCommand(std::filesystem::path workingFolder, CommandLog& log)
+    : workingFolder_(std::move(workingFolder)), log_(log)
 {
 }
 
@@ -91,8 +91,7 @@ void ImportCommand::read(const std::string& chosenFile)
 {
     // The section is removed unread; its content is not built as nodes.
     document_ = XmlDocument::loadWithoutSection(chosenFile, "SALIDAS");
-    run_ =
-        std::make_unique<ImportRun>(readTimetable(*document_, workingFolder_, chosenFile, report_));
+    run_ = std::make_unique<ImportRun>(readTimetable(*document_, workingFolder_, chosenFile, log_));
     resultPath_ = resultPathFor(chosenFile);
 }
 
@@ -104,7 +103,7 @@ void ImportCommand::write()
 CommandResult runImportCommand(UserInterface& ui, Session& session,
                                const std::filesystem::path& workingFolder)
 {
-    ImportCommand command(workingFolder, ui.report());
+    ImportCommand command(workingFolder, ui.log());
     return runCommand(ui, session, command);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Report.h"
+#include "base/CommandLog.h"
 #include "frame/CommandFrame.h"
 
 #include <filesystem>
@@ -21,7 +21,7 @@ inline constexpr const char* kImportDoneMessage = "Proceso Terminado";
 // tables comes from the reading, before anything is saved.
 class ImportCommand : public Command {
 public:
-    ImportCommand(std::filesystem::path workingFolder, Report& report = silentReport());
+    ImportCommand(std::filesystem::path workingFolder, CommandLog& log = silentLog());
     ~ImportCommand() override;
 
     void read(const std::string& chosenFile) override;
@@ -32,7 +32,7 @@ public:
 
 private:
     std::filesystem::path workingFolder_;
-    Report& report_;
+    CommandLog& log_;
     std::unique_ptr<XmlDocument> document_;
     std::unique_ptr<ImportRun> run_;
     std::string resultPath_;

@@ -75,11 +75,4 @@ void appendHtmlFromCp1252(std::string& html, std::string_view cp1252)
     appendHtml(html, utf8);
 }
 
-std::string htmlText(std::string_view utf8)
-{
-    std::string html;
-    appendHtml(html, utf8);
-    return html;
-}
-
 } // namespace tmq

@@ -14,7 +14,4 @@ void appendHtml(std::string& html, std::string_view utf8);
 // The same for Windows-1252 table text.
 void appendHtmlFromCp1252(std::string& html, std::string_view cp1252);
 
-// The text as appendHtml() gives it.
-std::string htmlText(std::string_view utf8);
-
 } // namespace tmq

@@ -52,13 +52,13 @@ PageStamp makePageStamp(const std::filesystem::path& workingFolder,
                         const std::string& documentPath)
 {
     PageStamp stamp;
-    stamp.folder = htmlText(pathToUtf8(workingFolder));
+    appendHtml(stamp.folder, pathToUtf8(workingFolder));
     stamp.solucWritten = solucWritten(workingFolder);
     stamp.made = localDateTime(std::time(nullptr));
     if (!documentPath.empty()) {
         const SchoolHeading school = readSchoolHeading(documentPath);
-        stamp.school = htmlText(school.name);
-        stamp.schoolYear = htmlText(school.year);
+        appendHtml(stamp.school, school.name);
+        appendHtml(stamp.schoolYear, school.year);
     }
     return stamp;
 }

@@ -23,7 +23,7 @@ void TimetablePageCommand::read(const std::string& /*chosenFile*/)
     ImportTables tables;
     tables.open(workingFolder_);
     ImportJoins joins;
-    ImportarActividades(tables, silentReport(), &joins);
+    ImportarActividades(tables, silentLog(), &joins);
     view_ = buildTimetableView(tables, joins);
     tables.close();
     stamp_ = makePageStamp(workingFolder_, documentPath_);

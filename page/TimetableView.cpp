@@ -1,10 +1,10 @@
 #include "page/TimetableView.h"
 
 #include "page/HtmlText.h"
+#include "tables/SlotKey.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -15,8 +15,6 @@ namespace {
 
 using Entity = TimetableView::Entity;
 using Partner = ImportJoins::Partner;
-
-constexpr std::string_view kWeekdayLetters = "LMXJVSD";
 
 // A field read where the table has it: the import does not need it.
 class OptionalField {
@@ -32,23 +30,6 @@ private:
     const DbfTable& table_;
     std::optional<int> index_;
 };
-
-// The weekday and hour of a DIHO that a lesson can find: a weekday letter
-// followed by the hour as the import writes it ("L1", "X10").
-std::optional<std::pair<int, int>> gridPlace(std::string_view diho)
-{
-    if (diho.size() < 2)
-        return std::nullopt;
-    const std::size_t weekday = kWeekdayLetters.find(diho[0]);
-    if (weekday == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view rest = diho.substr(1);
-    int hour = 0;
-    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), hour);
-    if (error != std::errc() || end != rest.data() + rest.size() || std::to_string(hour) != rest)
-        return std::nullopt;
-    return std::pair{static_cast<int>(weekday), hour};
-}
 
 std::string html(std::string_view cp1252)
 {
@@ -231,17 +212,18 @@ private:
             const std::string key = diho.text();
             slots_.addRow(table.recordNumber(), key,
                           [&] { return foundEntity("Tramo", key, key, "CODDIHO", code.text()); });
-            const std::optional<std::pair<int, int>> place = gridPlace(key);
-            if (!place)
+            const std::optional<SlotPlace> slot = readSlotKey(key);
+            if (!slot)
                 continue;
-            weekdays.insert(place->first);
+            const std::pair place{slot->weekday, slot->period};
+            weekdays.insert(place.first);
             const std::string begins = from.text();
             const std::string ends = to.text();
             std::string times = html(begins);
             if (!ends.empty())
                 times += (begins.empty() ? "" : "–") + html(ends);
-            hours.try_emplace(place->second, times);
-            placed.emplace_back(*place, slots_.ofRow(table.recordNumber()));
+            hours.try_emplace(place.second, times);
+            placed.emplace_back(place, slots_.ofRow(table.recordNumber()));
         }
         view_.weekdays.assign(weekdays.begin(), weekdays.end());
         for (const auto& [hour, times] : hours)

@@ -9,7 +9,7 @@
 # get of it (tests/win32/window-scales-test.sh); "Ver horario de Mirtavel"
 # (tests/win32/launcher-test.sh); and the setup program and the MSI package
 # installed and uninstalled, each in a prefix of its own
-# (tests/windows/installer-test.sh, tests/windows/msi-test.sh).
+# (tests/windows-package/installer-test.sh, tests/windows-package/msi-test.sh).
 # Usage: windows-test.sh [LINUX_BUILD_FOLDER]
 set -euo pipefail
 
@@ -160,14 +160,14 @@ fi
 
 version="$(sed -n 's/^project(TransMirtavQuelmar VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
 installer_started=$(date +%s)
-if bash "$root/tests/windows/installer-test.sh" "$build/TransMirtavQuelmar-$version-setup.exe" \
+if bash "$root/tests/windows-package/installer-test.sh" "$build/TransMirtavQuelmar-$version-setup.exe" \
   "$root/examples"; then
   echo "instalador: $(($(date +%s) - installer_started)) s"
 else
   fail "el instalador"
 fi
 msi_started=$(date +%s)
-if bash "$root/tests/windows/msi-test.sh" "$build" "$root/examples"; then
+if bash "$root/tests/windows-package/msi-test.sh" "$build" "$root/examples"; then
   echo "paquete MSI: $(($(date +%s) - msi_started)) s"
 else
   fail "el paquete MSI"

@@ -2,10 +2,10 @@
 
 #include "base/Cp1252.h"
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
 #include "tables/DbfHeader.h"
 #include "tables/DbfValue.h"
-#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 #include "tables/RecordBuffer.h"
 #include "tables/ShapelibHooks.h"

@@ -1,8 +1,8 @@
 #include "tables/ShapelibHooks.h"
 
 #include "base/Error.h"
+#include "base/FileLock.h"
 #include "base/PlatformFiles.h"
-#include "tables/FileLock.h"
 #include "tables/FileNames.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "timetable/ActivityLists.h"
 
 #include "base/Cp1252.h"
+#include "tables/SlotKey.h"
 #include "timetable/RowIndex.h"
 #include "xml/Envelope.h"
 
@@ -13,15 +14,12 @@ namespace tmq {
 
 namespace {
 
-// The letters of the weekdays, Monday first.
-constexpr std::string_view kWeekdayLetters = "LMXJVSD";
-
-// The weekday letter for SOLUC's DIA text "1" to "7"; empty for anything else.
-std::string_view weekdayLetter(const std::string& dayText)
+// The weekday of SOLUC's DIA text "1" to "7", 0 for Monday; -1 for anything else.
+int weekdayOfDay(const std::string& dayText)
 {
     if (dayText.size() == 1 && dayText[0] >= '1' && dayText[0] <= '7')
-        return kWeekdayLetters.substr(static_cast<std::size_t>(dayText[0] - '1'), 1);
-    return {};
+        return dayText[0] - '1';
+    return -1;
 }
 
 // Subject codes not beginning with a capital G are reported as this activity.
@@ -72,8 +70,8 @@ class ActivityReader {
     using Partner = ImportJoins::Partner;
 
 public:
-    ActivityReader(ImportTables& tables, Report& report, ImportJoins* joins)
-        : tables_(tables), report_(report), joins_(joins), subjects_(tables.nomAsg, "COD"),
+    ActivityReader(ImportTables& tables, CommandLog& log, ImportJoins* joins)
+        : tables_(tables), log_(log), joins_(joins), subjects_(tables.nomAsg, "COD"),
           slots_(tables.tramos, "DIHO"), rooms_(tables.aulas, "ABREV"),
           groups_(tables.grupos, "ABREV"), lessons_(tables.soluc, "PROF")
     {
@@ -112,17 +110,17 @@ public:
             lists_.employees_.push_back(employee);
             if (joins_)
                 joins_->teachers.back().lessonCount = employee.activityCount;
-            if (report_.wanted() || joins_)
+            if (log_.wanted() || joins_)
                 teacherKeys_.insert(teacherKey);
-            if (report_.wanted()) {
+            if (log_.wanted()) {
                 const std::uint32_t written = employee.activityCount;
-                report_.line("EMPLEADO_" + std::to_string(lists_.employees_.size()) + ": " +
-                             teacher_ + " (X_EMPLEADO '" + cp1252ToUtf8(empleado_.text()) + "'), " +
-                             std::to_string(written) +
-                             (written == 1 ? " actividad escrita" : " actividades escritas"));
+                log_.line("EMPLEADO_" + std::to_string(lists_.employees_.size()) + ": " + teacher_ +
+                          " (X_EMPLEADO '" + cp1252ToUtf8(empleado_.text()) + "'), " +
+                          std::to_string(written) +
+                          (written == 1 ? " actividad escrita" : " actividades escritas"));
             }
         }
-        if (report_.wanted() || joins_)
+        if (log_.wanted() || joins_)
             lessonsWithoutTeacher();
         return std::move(lists_);
     }
@@ -168,12 +166,10 @@ private:
         if (lists_.text(activity.subjectCode).starts_with('G'))
             requireXmlText("X_ACTIVIDAD", lists_.text(activity.subjectCode));
 
-        const std::string_view letter = weekdayLetter(lessonDay_.text());
+        const int weekday = weekdayOfDay(lessonDay_.text());
         joined.hour = lessonHour_.integer();
-        if (!letter.empty())
-            joined.weekday = static_cast<std::int8_t>(kWeekdayLetters.find(letter[0]));
-        slotKey_.assign(letter);
-        slotKey_ += std::to_string(joined.hour);
+        joined.weekday = static_cast<std::int8_t>(weekday);
+        makeSlotKey(slotKey_, weekday, joined.hour);
         if (const std::optional<int> row = slots_.firstRow(slotKey_)) {
             activity.slotCode = slotCodes_.at(*row, lists_);
             activity.weekdayNumber = slotDays_.at(*row, lists_);
@@ -207,8 +203,8 @@ private:
 
     void tell(const std::string& line)
     {
-        if (report_.wanted())
-            report_.line(line);
+        if (log_.wanted())
+            log_.line(line);
     }
 
     // A code of SOLUC that its lookup table lacks: the value is written empty.
@@ -218,10 +214,10 @@ private:
             joins_->missing.push_back(
                 {static_cast<std::uint32_t>(joins_->lessons.size()), partner, key});
         const PartnerNames& names = partnerNames(partner);
-        if (report_.wanted())
-            report_.line(activity_ + ": " + names.withArticle + " '" + cp1252ToUtf8(key) +
-                         "' de SOLUC no está en " + names.table + " (" + names.key + ")" +
-                         "; su valor queda vacío");
+        if (log_.wanted())
+            log_.line(activity_ + ": " + names.withArticle + " '" + cp1252ToUtf8(key) +
+                      "' de SOLUC no está en " + names.table + " (" + names.key + ")" +
+                      "; su valor queda vacío");
     }
 
     // The rows of SOLUC whose PROF is no teacher of PROFT never reach the
@@ -239,22 +235,21 @@ private:
                 ++orphans[code];
         if (joins_)
             joins_->withoutTeacher = orphans;
-        if (!report_.wanted())
+        if (!log_.wanted())
             return;
         for (const auto& [code, rows] : orphans)
-            report_.line("SOLUC: " + std::to_string(rows) + (rows == 1 ? " fila" : " filas") +
-                         " del profesor '" + cp1252ToUtf8(code) +
-                         "', que no está en PROFT: no pasan al resultado");
+            log_.line("SOLUC: " + std::to_string(rows) + (rows == 1 ? " fila" : " filas") +
+                      " del profesor '" + cp1252ToUtf8(code) +
+                      "', que no está en PROFT: no pasan al resultado");
         const std::size_t teachers = lists_.employeeCount();
         const std::size_t activities = lists_.activityCount();
-        report_.line("Resultado: " + std::to_string(teachers) +
-                     (teachers == 1 ? " profesor, " : " profesores, ") +
-                     std::to_string(activities) +
-                     (activities == 1 ? " actividad" : " actividades"));
+        log_.line("Resultado: " + std::to_string(teachers) +
+                  (teachers == 1 ? " profesor, " : " profesores, ") + std::to_string(activities) +
+                  (activities == 1 ? " actividad" : " actividades"));
     }
 
     ImportTables& tables_;
-    Report& report_;
+    CommandLog& log_;
     ImportJoins* joins_;
     std::string teacher_;
     std::string activity_;
@@ -281,9 +276,9 @@ private:
     std::string slotKey_;
 };
 
-ActivityLists ImportarActividades(ImportTables& tables, Report& report, ImportJoins* joins)
+ActivityLists ImportarActividades(ImportTables& tables, CommandLog& log, ImportJoins* joins)
 {
-    return ActivityReader(tables, report, joins).read();
+    return ActivityReader(tables, log, joins).read();
 }
 
 void ActivityLists::write(XmlMarkupSink& sink) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Report.h"
+#include "base/CommandLog.h"
 #include "timetable/ImportJoins.h"
 #include "timetable/ImportTables.h"
 #include "xml/XmlDocument.h"
@@ -61,11 +61,11 @@ private:
 // teacher in SOLUC (the rows whose PROF equals the teacher's ABREV and whose
 // DIA is not 0, in record order), joined with the subjects, time slots, rooms
 // and groups of the other tables. The tables must be open; every error of
-// the tables comes from here, before anything is saved. The report hears of
+// the tables comes from here, before anything is saved. The log hears of
 // every teacher and activity read, of the lessons passed over and of the
 // codes that found no partner in their table. `joins`, when given, receives
 // how every lesson was joined and what did not pass.
-ActivityLists ImportarActividades(ImportTables& tables, Report& report = silentReport(),
+ActivityLists ImportarActividades(ImportTables& tables, CommandLog& log = silentLog(),
                                   ImportJoins* joins = nullptr);
 
 } // namespace tmq

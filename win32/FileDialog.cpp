@@ -1,6 +1,6 @@
 #include "win32/FileDialog.h"
 
-#include "win32/Text.h"
+#include "base/WideText.h"
 #include "window/WindowLayout.h"
 
 #include <commdlg.h>

@@ -1,11 +1,11 @@
 #include "win32/MainWindow.h"
 
+#include "base/WideText.h"
 #include "win32/Dpi.h"
 #include "win32/FileDialog.h"
 #include "win32/Glyphs.h"
 #include "win32/Handles.h"
 #include "win32/MessageBoxes.h"
-#include "win32/Text.h"
 #include "win32/WindowPainting.h"
 #include "window/AppTitle.h"
 #include "window/WindowLayout.h"

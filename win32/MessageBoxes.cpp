@@ -1,8 +1,8 @@
 #include "win32/MessageBoxes.h"
 
+#include "base/WideText.h"
 #include "win32/Dpi.h"
 #include "win32/Handles.h"
-#include "win32/Text.h"
 #include "window/WindowLayout.h"
 
 namespace tmq::win32 {

@@ -1,7 +1,7 @@
 #include "win32/WindowFonts.h"
 
+#include "base/WideText.h"
 #include "win32/Dpi.h"
-#include "win32/Text.h"
 #include "window/WindowLayout.h"
 
 #include <string>

@@ -13,18 +13,6 @@ namespace {
 
 using CommandsTest = FormFixture;
 
-TEST(ApplicationTitle, CutAtTheFirstDotWithTheRestInLowerCase)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"/usr/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
-        {"C:\\Programas\\TRANSMIRTAVQUELMAR.EXE", "Transmirtavquelmar"},
-        {"/opt/Trans.Mirtav.Quelmar.exe", "Trans"},
-        {"./tmq.2.3", "tmq"},
-    };
-    for (const auto& [path, title] : cases)
-        EXPECT_EQ(applicationTitle(path), title) << path;
-}
-
 TEST_F(CommandsTest, EachButtonRunsItsCommandInTheWorkingFolder)
 {
     child<QPushButton>("BExportar")->click();

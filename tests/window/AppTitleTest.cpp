@@ -14,6 +14,10 @@ TEST(ApplicationTitle, DerivedFromTheExecutableName)
     const std::vector<std::pair<std::string, std::string>> cases{
         {"C:\\Programas\\TransMirtavQuelmar.exe", "Transmirtavquelmar"},
         {"/usr/local/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
+        {"/usr/bin/TransMirtavQuelmar", "Transmirtavquelmar"},
+        {"C:\\Programas\\TRANSMIRTAVQUELMAR.EXE", "Transmirtavquelmar"},
+        {"/opt/Trans.Mirtav.Quelmar.exe", "Trans"},
+        {"./tmq.2.3", "tmq"},
         {"/opt/tm/transMirtav.v2.exe", "transmirtav"},
         {"ÑANDÚ.exe", "Ñandú"},
         {"x", "x"},

@@ -15,8 +15,8 @@ setup_exe="$(realpath "$1")"
 examples="$(realpath "$2")"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
-# shellcheck source=tests/windows/package-test-env.sh
-source "$root/tests/windows/package-test-env.sh"
+# shellcheck source=tests/windows-package/package-test-env.sh
+source "$root/tests/windows-package/package-test-env.sh"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TransMirtavQuelmar'
 

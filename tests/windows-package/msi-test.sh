@@ -23,8 +23,8 @@ msi_version="$major.$minor.${patch:-0}"
 newer="$major.$minor.$((${patch:-0} + 1))"
 [ -f "$msi" ] || { echo "FALLO: no existe $msi" >&2; exit 1; }
 
-# shellcheck source=tests/windows/package-test-env.sh
-source "$root/tests/windows/package-test-env.sh"
+# shellcheck source=tests/windows-package/package-test-env.sh
+source "$root/tests/windows-package/package-test-env.sh"
 
 msiexec() { # /i or /x, package, expected exit code (modulo 256)
   local code=0

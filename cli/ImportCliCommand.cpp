@@ -1,5 +1,5 @@
-#include "import/ImportCommand.h"
 #include "cli/DocumentCommand.h"
+#include "import/ImportCommand.h"
 
 namespace tmq::cli {
 

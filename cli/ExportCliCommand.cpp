@@ -1,5 +1,5 @@
-#include "export/ExportCommand.h"
 #include "cli/DocumentCommand.h"
+#include "export/ExportCommand.h"
 
 namespace tmq::cli {
 

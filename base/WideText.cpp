@@ -1,8 +1,10 @@
-#include "win32/Text.h"
+#include "base/WideText.h"
 
-#include "win32/Win.h"
+#ifdef _WIN32
 
-namespace tmq::win32 {
+#include <windows.h>
+
+namespace tmq {
 
 std::wstring toWide(std::string_view utf8)
 {
@@ -27,4 +29,6 @@ std::string toUtf8(std::wstring_view wide)
     return utf8;
 }
 
-} // namespace tmq::win32
+} // namespace tmq
+
+#endif

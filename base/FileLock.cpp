@@ -1,4 +1,4 @@
-#include "tables/FileLock.h"
+#include "base/FileLock.h"
 
 #ifdef _WIN32
 #include "base/Error.h"

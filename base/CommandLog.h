@@ -7,9 +7,9 @@ namespace tmq {
 // Where a command tells, line by line, what it wrote and what it passed
 // over, for a person who wants to know what did not carry over. The
 // default tells nobody; commands build their lines only when wanted().
-class Report {
+class CommandLog {
 public:
-    virtual ~Report() = default;
+    virtual ~CommandLog() = default;
 
     // Whether anybody reads the lines.
     virtual bool wanted() const { return false; }
@@ -18,10 +18,10 @@ public:
     virtual void line(const std::string& text) { (void)text; }
 };
 
-// The report that tells nobody.
-inline Report& silentReport()
+// The log that tells nobody.
+inline CommandLog& silentLog()
 {
-    static Report silent;
+    static CommandLog silent;
     return silent;
 }
 
