@@ -25,7 +25,7 @@ public:
     // Reads the chosen document (empty when the command reads none) and the
     // tables the command needs.
     virtual void read(const std::string& chosenFile) = 0;
-    // Writes the tables or the result from what read() kept.
+    // Writes the tables, the result or the page from what read() kept.
     virtual void write() = 0;
 
     // The folder held against other converters while the command runs, and
