@@ -148,7 +148,7 @@ std::vector<std::string> PageSetNames::all() const
 
 void PageText::flushIfLarge()
 {
-    if (text_.size() >= (1 << 20)) {
+    if (text_.size() >= kPiece) {
         sink_(text_);
         text_.clear();
     }

@@ -40,12 +40,14 @@ struct PageSetNames {
 // A page's text, handed to the sink in pieces of about a megabyte.
 class PageText {
 public:
-    explicit PageText(const PageSink& sink) : sink_(sink) {}
+    // Room for a whole piece from the start: no copying as it grows.
+    explicit PageText(const PageSink& sink) : sink_(sink) { text_.reserve(kPiece + (1 << 16)); }
     std::string& operator*() { return text_; }
     void flushIfLarge();
     void finish();
 
 private:
+    static constexpr std::size_t kPiece = 1 << 20;
     const PageSink& sink_;
     std::string text_;
 };
