@@ -53,7 +53,10 @@ td.x,li.x,.leyenda .x{border:4px double #000;background:#f9d9d9}
 td.v,.leyenda .v{border:2px dotted #000;background:repeating-linear-gradient(135deg,#fff 0 3pt,#ccc 3pt 4pt);font-size:8pt}
 ul.fuera{list-style:none;padding:0}
 ul.fuera li{margin:.2em 0;padding:2pt}
-.plantilla td,.plantilla th{padding:1pt;font-size:8pt}
+.plantilla td,.plantilla th{padding:1pt;font-size:8pt;overflow-wrap:normal}
+.plantilla col.n{width:11em}
+.plantilla th[scope=row]{overflow-wrap:anywhere}
+.oculto{position:absolute;width:1px;height:1px;overflow:hidden;clip:rect(0 0 0 0);white-space:nowrap}
 @media screen{.rejilla{content-visibility:auto;contain-intrinsic-size:auto 40em}}
 @media (forced-colors:active){
 td.x,li.x,.leyenda .x{border:4px double CanvasText}
@@ -80,6 +83,7 @@ a{color:#000;text-decoration:none}
 .rejillas .rejilla:first-of-type,.rejilla:target{break-before:auto}
 body:has(.rejilla:target)>header,main:has(.rejilla:target)>:not(.rejilla:target){display:none}
 .plantilla{break-inside:auto}
+.plantilla td,.plantilla th{font-size:7pt;padding:0 1pt}
 .plantilla thead{display:table-header-group}
 }
 )";

@@ -106,8 +106,8 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
     std::string& out = *page;
     openPage(out, "Horario de Mirtavel: toda la plantilla", stamp, hrefOf(names.index));
     out += "<p>Un profesor por fila y un tramo de la semana por columna: en cada casilla, el "
-           "grupo (su código en SOLUC); «choque» con borde doble donde tiene dos o más clases; "
-           "«sin tramo» donde DIASHORAST no tiene ese día a esa hora.</p>\n";
+           "grupo (su código en SOLUC); con borde doble y el número de clases, un choque; con "
+           "borde de puntos y rayado, un día y hora que DIASHORAST no tiene.</p>\n";
     const StaffWeek week(view);
     const NameOrder order = alphabetical(view.teachers);
     const std::size_t columns = view.weekdays.size();
@@ -118,7 +118,8 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
             groupAt[lesson.teacher * view.cellCount() + lesson.cell] = lesson.group;
 
     out += "<div class=\"marco\">\n<table class=\"plantilla\">\n<caption>Toda la plantilla, "
-           "semana completa</caption>\n<thead>\n<tr><td></td>";
+           "semana completa</caption>\n<colgroup><col class=\"n\"><col span=\"" +
+           std::to_string(columns * view.hours.size()) + "\"></colgroup>\n<thead>\n<tr><td></td>";
     for (const int weekday : view.weekdays)
         out += "<th scope=\"colgroup\" colspan=\"" + std::to_string(view.hours.size()) + "\">" +
                kWeekdayTitles[static_cast<std::size_t>(weekday)] + "</th>";
@@ -135,14 +136,17 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
             for (std::size_t row = 0; row < view.hours.size(); ++row) {
                 const std::size_t cell = row * columns + column;
                 const std::uint32_t lessons = week.lessonsAt(teacher, cell);
+                // The marks' words are for screen readers; on screen and paper
+                // the borders and the legend say them, in a narrow column.
                 if (lessons > 1)
-                    out += "<td class=\"x\">choque: " + std::to_string(lessons) + "</td>";
+                    out += "<td class=\"x\"><span class=\"oculto\">choque: </span>" +
+                           std::to_string(lessons) + "</td>";
                 else if (lessons == 1)
                     out += "<td>" +
                            view.groups[groupAt[teacher * view.cellCount() + cell]].code +
                            "</td>";
                 else if (view.cellSlots[cell] < 0)
-                    out += "<td class=\"v\">sin tramo</td>";
+                    out += "<td class=\"v\"><span class=\"oculto\">sin tramo</span></td>";
                 else
                     out += "<td></td>";
             }
