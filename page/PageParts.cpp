@@ -54,8 +54,8 @@ td.v,.leyenda .v{border:2px dotted #000;background:repeating-linear-gradient(135
 ul.fuera{list-style:none;padding:0}
 ul.fuera li{margin:.2em 0;padding:2pt}
 .plantilla td,.plantilla th{padding:1pt;font-size:8pt;overflow-wrap:normal}
+.plantilla{table-layout:auto}
 .plantilla col.n{width:11em}
-.plantilla th[scope=row]{overflow-wrap:anywhere}
 .oculto{position:absolute;width:1px;height:1px;overflow:hidden;clip:rect(0 0 0 0);white-space:nowrap}
 @media screen{.rejilla{content-visibility:auto;contain-intrinsic-size:auto 40em}}
 @media (forced-colors:active){

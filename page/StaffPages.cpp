@@ -117,7 +117,10 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
         if (lesson.cell != TimetableView::kOutside)
             groupAt[lesson.teacher * view.cellCount() + lesson.cell] = lesson.group;
 
-    out += "<div class=\"marco\">\n<table class=\"plantilla\">\n<caption>Toda la plantilla, "
+    // Too wide for a narrow screen: it scrolls sideways in its own box,
+    // which the keyboard can reach.
+    out += "<div class=\"marco\" tabindex=\"0\" role=\"region\" aria-label=\"Toda la "
+           "plantilla\">\n<table class=\"plantilla\">\n<caption>Toda la plantilla, "
            "semana completa</caption>\n<colgroup><col class=\"n\"><col span=\"" +
            std::to_string(columns * view.hours.size()) + "\"></colgroup>\n<thead>\n<tr><td></td>";
     for (const int weekday : view.weekdays)

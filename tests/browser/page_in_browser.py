@@ -247,7 +247,7 @@ def main():
         heading = dict(grids_of(doms[files[1].name]))["p3"]
         check_pdf(one, [("p3", heading)], files[1].name + "#p3")
 
-        check_layout(files[1].as_uri(), url, work / "perfil-5")
+        check_layout(files[1].as_uri(), url, files[5].as_uri(), work / "perfil-5")
 
         for page in files:
             found = axe_violations(page.as_uri(), work / "perfil-6", axe)
@@ -325,10 +325,11 @@ def dbf_column(table, name):
                  field[1]].decode("cp1252").strip() for r in range(count)]
 
 
-def check_layout(grids_url, index_url, profile):
-    """At 320 CSS px no cell's content is wider than its cell; under forced
-    colours the clash, the missing partner and "sin tramo" keep borders of
-    their own, none of them plain, in the grids and in the legend."""
+def check_layout(grids_url, index_url, staff_url, profile):
+    """At 320 CSS px no cell's content is wider than its cell, in the grids
+    and in the whole staff's table; under forced colours the clash, the
+    missing partner and "sin tramo" keep borders of their own, none of them
+    plain, in the grids and in the legend."""
     marks = "['td.x', 'div.f', '.leyenda .x', '.leyenda .f', '.leyenda .v'].map(s => {" \
             "const e = document.querySelector(s); if (!e) return null;" \
             "const c = getComputedStyle(e); return c.borderTopStyle + ' ' + c.borderTopWidth})"
@@ -336,12 +337,13 @@ def check_layout(grids_url, index_url, profile):
     try:
         browser.call("Emulation.setDeviceMetricsOverride",
                      {"width": 320, "height": 800, "deviceScaleFactor": 1, "mobile": False})
-        browser.load(grids_url)
-        wider = browser.evaluate(
-            "[...document.querySelectorAll('td, th')].filter(c => c.scrollWidth > "
-            "c.clientWidth + 1).length")
-        if wider:
-            fail(f"a 320 px el texto de {wider} casillas se sale de ellas")
+        for url in (staff_url, grids_url):
+            browser.load(url)
+            wider = browser.evaluate(
+                "[...document.querySelectorAll('td, th')].filter(c => c.scrollWidth > "
+                "c.clientWidth + 1).length")
+            if wider:
+                fail(f"a 320 px el texto de {wider} casillas se sale de ellas: {url}")
         browser.call("Emulation.setEmulatedMedia",
                      {"features": [{"name": "forced-colors", "value": "active"}]})
         in_grids = browser.evaluate(marks)[:2]
