@@ -30,6 +30,8 @@ struct CliCommand {
     bool writesPage = false;
     // Runs the command and returns the exit code; errors propagate.
     int (*run)(const CliArguments&);
+    // Operands it may take after the required ones.
+    std::size_t optionalOperandCount = 0;
 };
 
 CliCommand exportCommand();

@@ -21,8 +21,9 @@ int runReport(const CliArguments& arguments)
             std::filesystem::absolute(pathFromUtf8(arguments.out), error);
         page = error ? arguments.out : pathToUtf8(absolute);
     }
+    const std::string document = arguments.operands.empty() ? "" : arguments.operands[0];
     ConsoleInterface ui({}, arguments.verbose);
-    runTimetablePageCommand(ui, arguments.folder, page);
+    runTimetablePageCommand(ui, arguments.folder, page, document);
     writeText(Stream::Output, ui.message() + "\n");
     if (arguments.open)
         openInDefaultBrowser(page);
@@ -34,14 +35,17 @@ int runReport(const CliArguments& arguments)
 CliCommand reportCommand()
 {
     return {"report",
-            "",
+            "[ARCHIVO.xml]",
             0,
             "Lee el horario (SOLUC y las tablas de la exportación) de la carpeta como la\n"
             "    importación y guarda una página HTML para ver e imprimir la semana de cada\n"
-            "    profesor, grupo y aula, con lo que no pasa a Quelmar y los choques;\n"
-            "    escribe la ruta de la página. Las tablas no cambian.",
+            "    profesor, grupo y aula, con lo que no pasa a Quelmar y los choques, y los\n"
+            "    profesores libres por tramo y toda la plantilla; escribe la ruta del\n"
+            "    índice. Con el documento de Quelmar, cada hoja nombra también el centro y\n"
+            "    el curso. Las tablas no cambian.",
             true,
-            &runReport};
+            &runReport,
+            1};
 }
 
 } // namespace tmq::cli

@@ -42,10 +42,13 @@ void printUsage(std::ostream& out)
            "  --verbose      export e import cuentan los registros y actividades escritos y\n"
            "                 lo que no pasa: elementos pasados por alto y su motivo, códigos\n"
            "                 de SOLUC que no están en su tabla\n"
-           "  --out ARCHIVO  report: dónde guardar la página (por omisión, "
+           "  --out ARCHIVO  report: dónde guardar el índice de la página (por omisión,\n"
+           "                 "
         << tmq::kTimetablePageName
-        << "\n"
-           "                 en la carpeta temporal del usuario)\n"
+        << " en la carpeta temporal del usuario); a su lado, con\n"
+           "                 su nombre y -profesores, -grupos, -aulas, -libres y -plantilla,\n"
+           "                 van las rejillas y las vistas de la plantilla, y la página\n"
+           "                 anterior se reemplaza entera\n"
            "  --open         report: abre la página en el navegador al terminar\n"
            "  --help         muestra esta ayuda\n\n"
            "Al terminar bien escribe el mensaje final en la salida estándar y sale con 0;\n"
@@ -103,7 +106,8 @@ int run(const std::vector<std::string>& argv)
                     command = candidate;
             if (!command)
                 return usageError("comando desconocido '" + std::string(arg) + "'");
-        } else if (arguments.operands.size() < command->operandCount) {
+        } else if (arguments.operands.size() <
+                   command->operandCount + command->optionalOperandCount) {
             arguments.operands.emplace_back(arg);
         } else {
             return usageError("sobra el argumento '" + std::string(arg) + "'");

@@ -6,15 +6,15 @@
 #include "page/TimetablePage.h"
 #include "timetable/ActivityLists.h"
 #include "timetable/ImportTables.h"
-#include "xml/AtomicFile.h"
 
 #include <system_error>
 
 namespace tmq {
 
 TimetablePageCommand::TimetablePageCommand(std::filesystem::path workingFolder,
-                                           std::string pagePath)
-    : workingFolder_(std::move(workingFolder)), pagePath_(std::move(pagePath))
+                                           std::string pagePath, std::string documentPath)
+    : workingFolder_(std::move(workingFolder)), pagePath_(std::move(pagePath)),
+      documentPath_(std::move(documentPath))
 {
 }
 
@@ -26,23 +26,21 @@ void TimetablePageCommand::read(const std::string& /*chosenFile*/)
     ImportarActividades(tables, silentLog(), &joins);
     view_ = buildTimetableView(tables, joins);
     tables.close();
+    stamp_ = makePageStamp(workingFolder_, documentPath_);
 }
 
 void TimetablePageCommand::write()
 {
-    removeStaleTemporaryFiles(pagePath_);
-    AtomicFileWriter file(pagePath_);
-    writeTimetableHtml(view_, pathToUtf8(workingFolder_),
-                       [&file](std::string_view piece) { file.write(piece); });
-    file.commit();
+    writeTimetablePageSet(view_, stamp_, pagePath_);
 }
 
 CommandResult runTimetablePageCommand(UserInterface& ui, const std::filesystem::path& workingFolder,
-                                      const std::string& pagePath)
+                                      const std::string& pagePath,
+                                      const std::string& documentPath)
 {
-    // The page reads no document: the session's choice plays no part.
+    // The page chooses no document: the session's choice plays no part.
     Session session;
-    TimetablePageCommand command(workingFolder, pagePath);
+    TimetablePageCommand command(workingFolder, pagePath, documentPath);
     return runCommand(ui, session, command);
 }
 

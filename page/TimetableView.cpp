@@ -47,7 +47,8 @@ Entity foundEntity(const char* what, const std::string& name, const std::string&
     entity.name = html(name);
     entity.cell = entity.name;
     entity.codes = std::string(what) + " " + html(code) + ", " + field + " " + html(sent);
-    entity.tip = std::string(what) + " " + html(code) + " (" + html(sent) + ")";
+    entity.code = html(code);
+    entity.sent = html(sent);
     return entity;
 }
 
@@ -57,8 +58,8 @@ Entity missingEntity(const char* what, const std::string& code, const char* tabl
     Entity entity;
     entity.name = code.empty() ? "(en blanco)" : html(code);
     entity.codes = std::string(what) + " '" + html(code) + "': no está en " + table;
-    entity.tip = entity.codes;
     entity.cell = "<span class=\"sin\">" + entity.codes + "</span>";
+    entity.code = entity.name;
     entity.missing = true;
     return entity;
 }
@@ -380,8 +381,7 @@ private:
                 for (std::size_t cell = 0; cell < view_.cellCount(); ++cell) {
                     const auto inCell = cells.of(cell);
                     if (inCell.size() > 1)
-                        view_.clashes.push_back({kind, entity, inCell.front(),
-                                                 static_cast<std::uint32_t>(inCell.size())});
+                        view_.clashes.push_back({kind, entity, {inCell.begin(), inCell.end()}});
                 }
                 // Outside the grid, lessons of one weekday and hour follow each other.
                 const auto outside = cells.of(view_.cellCount());
@@ -391,7 +391,7 @@ private:
                         ++j;
                     if (j - i > 1)
                         view_.clashes.push_back(
-                            {kind, entity, outside[i], static_cast<std::uint32_t>(j - i)});
+                            {kind, entity, {outside.begin() + i, outside.begin() + j}});
                     i = j;
                 }
             }

@@ -22,8 +22,9 @@ struct TimetableView {
     struct Entity {
         std::string name;     // HTML: the name its table gives it, or its code
         std::string codes;    // HTML: "Aula A1, DEPCENTRO A101", or what is missing
-        std::string tip;      // HTML, for tooltips: "Aula A1 (A101)"
         std::string cell;     // HTML, in a cell: the name, or what is missing, marked
+        std::string code;     // HTML: the code SOLUC writes, "A1"
+        std::string sent;     // HTML: the value the import sends, "A101"; empty when missing
         bool missing = false; // a code of SOLUC that its table lacks
     };
 
@@ -65,8 +66,7 @@ struct TimetableView {
     struct Clash {
         Kind kind = Kind::Teacher;
         std::uint32_t entity = 0;
-        std::uint32_t firstLesson = 0;
-        std::uint32_t lessons = 0;
+        std::vector<std::uint32_t> lessons; // in reading order
     };
 
     // One grid's lessons cell by cell: cell c holds order[start[c]] up to

@@ -78,3 +78,15 @@ fi
 if ! locale -a 2>/dev/null | grep -qi '^es_ES\.utf-\?8$'; then
   $sudo localedef -i es_ES -f UTF-8 es_ES.UTF-8
 fi
+
+# axe-core checks the timetable page in the browser test. Debian does not
+# ship it: npm installs it into build-tools/, which git ignores.
+tools="$(cd "$(dirname "$0")/.." && pwd)/build-tools"
+if [ ! -f "$tools/node_modules/axe-core/axe.min.js" ]; then
+  if ! command -v npm >/dev/null 2>&1; then
+    echo "Falta npm, que instala axe-core para la prueba de la página en el navegador." >&2
+    exit 1
+  fi
+  mkdir -p "$tools"
+  npm install --prefix "$tools" --no-save --no-audit --no-fund axe-core@4.14
+fi

@@ -1,6 +1,7 @@
 // transmirtavquelmar-horario, the desktop entry's "Ver horario de Mirtavel":
-// makes the timetable page of the working folder and opens it in the
-// browser. Started from a menu it has no terminal, so what goes wrong is
+// makes the timetable page of the working folder, HorarioMirtavel.html and
+// the files named after it beside it in the user's temporary folder, and
+// opens the index in the browser. Started from a menu it has no terminal, so what goes wrong is
 // shown in an error box (and written to standard error as well).
 #include "app/QtTexts.h"
 #include "frame/WorkingFolder.h"

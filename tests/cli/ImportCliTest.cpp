@@ -298,12 +298,18 @@ TEST(ReportCli, WritesThePageWhereAskedPrintsItsPathAndOpensIt)
         std::vector<std::string> options;
         fs::path page;
         bool opened;
+        const char* school = ""; // what the pages say of the school
     };
     for (const Case& c :
          {Case{"default", {}, inTemp, false},
           Case{"--out", {"--out", named.string()}, named, false},
           Case{"--out= and --open", {"--out=" + named.string(), "--open"}, named, true},
-          Case{"--open alone", {"--open"}, inTemp, true}}) {
+          Case{"--open alone", {"--open"}, inTemp, true},
+          Case{"with the document",
+               {school.document().string(), "--out", named.string()},
+               named,
+               false,
+               "Centro: <b>IES Peñas Blancas</b> · curso <b>2026</b>"}}) {
         SCOPED_TRACE(c.name);
         fs::remove(c.page);
         fs::remove(school.scratch() / "bin" / "xdg-open.log");
@@ -313,6 +319,7 @@ TEST(ReportCli, WritesThePageWhereAskedPrintsItsPathAndOpensIt)
         EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
         EXPECT_EQ(outcome.out, c.page.string() + "\n");
         EXPECT_THAT(readFile(c.page), HasSubstr("<h1>Horario de Mirtavel</h1>"));
+        EXPECT_THAT(readFile(c.page), HasSubstr(c.school));
         const fs::path opened = school.scratch() / "bin" / "xdg-open.log";
         EXPECT_EQ(fs::exists(opened) ? readFile(opened) : "",
                   c.opened ? c.page.string() + "\n" : "");

@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace tmq::test {
@@ -32,13 +33,22 @@ SchoolTables weekSchool()
     return school;
 }
 
-// Writes the page of the folder's tables next to its document and reads it.
-std::string writePage(const ImportFolder& folder)
+// The files of a page set "horario.html", the index last.
+const std::vector<std::string> kSetFiles = {"horario-profesores.html", "horario-grupos.html",
+                                            "horario-aulas.html",      "horario-libres.html",
+                                            "horario-plantilla.html",  "horario.html"};
+
+// Writes the page of the folder's tables next to its document and reads
+// all its files, one after the other.
+std::string writePage(const ImportFolder& folder, const std::string& document = {})
 {
-    const std::string path = (folder.xmlFolder() / "horario.html").string();
-    TimetablePageCommand page(folder.work(), path);
+    TimetablePageCommand page(folder.work(), (folder.xmlFolder() / "horario.html").string(),
+                              document);
     runInFrame(page);
-    return readFile(path);
+    std::string pages;
+    for (const std::string& name : kSetFiles)
+        pages += readFile(folder.xmlFolder() / name);
+    return pages;
 }
 
 struct PageCase {
@@ -59,36 +69,43 @@ std::vector<PageCase> pageCases()
         {"NothingToReport",
          {},
          {"<b>2</b>clases que se enviarán", "<b>3</b>tramos horarios (DIASHORAST)",
+          "<b>0</b>choques", "<b>0</b>filas de SOLUC con DIA 0",
+          "<b>0</b>códigos de SOLUC sin pareja en AULAT",
           "Filas de SOLUC sin colocar (DIA 0): 0</h3>\n<p>Ninguna.",
           "Códigos de SOLUC sin pareja: 0 códigos en 0 clases</h3>\n<p>Ninguno.",
-          "<h2 id=\"h-choques\">Choques: 0</h2>",
+          "<h3>Choques: 0</h3>",
           "<tr><th scope=\"row\">Hora 1<span class=\"horas\">08:15–09:10</span></th>"
-          "<td><div title=\"Asignatura MAT (G1001) · Grupo 1A (1ESOA) · Aula A1 (A101) · "
-          "Tramo L1 (400001) · Fila 1 de SOLUC\"><b>MAT</b>1A · A1</div></td>"
-          "<td class=\"v\">sin tramo</td></tr>"},
-         {"<div class=\"f\"", "<td class=\"x\"", "Fuera de la rejilla"}},
+          "<td><div><b>MAT</b>1A · A1<small>MAT→G1001 · 1A→1ESOA · "
+          "A1→A101</small></div></td><td class=\"v\">sin tramo</td></tr>",
+          // The slots' codes and values, once in the index.
+          "<tr><th scope=\"row\">Hora 1</th><td>L1→400001</td><td class=\"v\">sin tramo</td>"},
+         {"<div class=\"f\"", "<td class=\"x\"", "Fuera de la rejilla", " title="}},
         {"DayZeroIsPassedOver",
          {{{"ANA", "MAT", "0", "1", "A1", "1A"}}},
-         {"Filas de SOLUC sin colocar (DIA 0): 1</h3>",
-          "<li><a href=\"#p1\">ANA</a>: fila 3 de SOLUC</li>", "<b>2</b>clases que se enviarán"},
-         {"Fila 3 de SOLUC"}},
+         {"<b>1</b>filas de SOLUC con DIA 0", "Filas de SOLUC sin colocar (DIA 0): 1</h3>",
+          "<li><a href=\"horario-profesores.html#p1\">ANA</a>: fila 3 de SOLUC</li>",
+          "<b>2</b>clases que se enviarán"},
+         {}},
         {"TeacherMissingFromProft",
          {{{"ZZZ", "MAT", "1", "2", "A1", "1A"}}},
-         {"Filas de SOLUC de profesores que no están en PROFT: 1</h3>",
+         {"<b>1</b>profesores de SOLUC que no están en PROFT",
+          "Filas de SOLUC de profesores que no están en PROFT: 1</h3>",
           "<li>Profesor 'ZZZ': 1 fila</li>"},
-         {"Fila 3 de SOLUC"}},
+         {}},
         {"SubjectMissing",
          {{{"ANA", "NADA", "1", "2", "A1", "1A"}}},
          {"<li>Asignatura 'NADA': no está en ASIGNOMT (1 clase)</li>",
-          "<div class=\"f\" title=\"Asignatura 'NADA': no está en ASIGNOMT · Grupo 1A",
-          "<b><span class=\"sin\">Asignatura 'NADA': no está en ASIGNOMT</span></b>",
+          "<b>1</b>códigos de SOLUC sin pareja en ASIGNOMT",
+          "<div class=\"f\"><b><span class=\"sin\">Asignatura 'NADA': no está en "
+          "ASIGNOMT</span></b>1A · A1<small>NADA (sin valor) · 1A→1ESOA",
           "1 clase con códigos sin pareja"},
          {}},
         {"SlotMissingInsideTheGrid",
          {{{"ANA", "MAT", "2", "1", "A1", "1A"}}},
          {"<li>Tramo 'M1': no está en DIASHORAST (1 clase)</li>",
-          "<br><span class=\"sin\">Tramo 'M1': no está en DIASHORAST</span></div>"},
-         {"<td class=\"v\">sin tramo</td>", "Fuera de la rejilla"}},
+          "<br><span class=\"sin\">Tramo 'M1': no está en DIASHORAST</span><small>"
+          "MAT→G1001 · 1A→1ESOA · A1→A101</small></div>"},
+         {"Fuera de la rejilla"}},
         {"SlotMissingOutsideTheGrid",
          {{{"ANA", "MAT", "1", "9", "A1", "1A"}}, {{"ANA", "MAT", "8", "9", "A1", "1A"}}},
          {"<li>Tramo 'L9': no está en DIASHORAST (1 clase)</li>",
@@ -98,25 +115,30 @@ std::vector<PageCase> pageCases()
          {}},
         {"RoomAndGroupMissingGetGridsOfTheirOwn",
          {{{"ANA", "MAT", "1", "2", "X9", "9Z"}}},
-         {"<a href=\"#a2\">Aula 'X9': no está en AULAT</a> (1 clase)",
-          "<a href=\"#g2\">Grupo '9Z': no está en GRUPOST</a> (1 clase)",
+         {"<a href=\"horario-aulas.html#a2\">Aula 'X9': no está en AULAT</a> (1 clase)",
+          "<a href=\"horario-grupos.html#g2\">Grupo '9Z': no está en GRUPOST</a> (1 clase)",
           "<h2 id=\"h-a2\">Aula: <span class=\"sin\">Aula 'X9': no está en AULAT</span>",
           "<b>1</b>grupos (GRUPOST)"},
          {}},
         {"ClashOfTeacherGroupAndRoom",
          {{{"ANA", "MAT", "1", "1", "A1", "1A"}}},
-         {"<h2 id=\"h-choques\">Choques: 3</h2>",
-          "<li>Profesor <a href=\"#p1\">ANA</a>: lunes, hora 1 (L1): 2 clases</li>",
-          "<li>Grupo <a href=\"#g1\">1A</a>: lunes, hora 1 (L1): 2 clases</li>",
-          "<li>Aula <a href=\"#a1\">A1</a>: lunes, hora 1 (L1): 2 clases</li>",
-          "<td class=\"x\"><p class=\"m\">Choque: 2 clases</p><div title=\"Asignatura MAT "
-          "(G1001) · Grupo 1A (1ESOA) · Aula A1 (A101) · Tramo L1 (400001) · Fila 1 de "
-          "SOLUC\">",
-          "<a href=\"#p1\">ANA</a> (1 choque)</li>"},
+         {"<b>3</b>choques", "<h3>Choques: 3</h3></summary>",
+          // Once per slot and teacher, group or room, with its lessons, to the cell.
+          "<li>Profesor <a href=\"horario-profesores.html#p1-c1\">ANA</a>: lunes, hora 1 (L1): "
+          "2 clases: MAT 1A A1 (fila 1); MAT 1A A1 (fila 3)</li>",
+          "<li>Grupo <a href=\"horario-grupos.html#g1-c1\">1A</a>: lunes, hora 1 (L1): 2 clases: "
+          "MAT ANA A1 (fila 1); MAT ANA A1 (fila 3)</li>",
+          "<li>Aula <a href=\"horario-aulas.html#a1-c1\">A1</a>: lunes, hora 1 (L1): 2 clases: "
+          "MAT ANA 1A (fila 1); MAT ANA 1A (fila 3)</li>",
+          "<td class=\"x\" id=\"p1-c1\"><p class=\"m\">Choque: 2 clases</p><div><b>MAT</b>",
+          "<a href=\"horario-profesores.html#p1\">ANA</a> (1 choque)</li>",
+          // The whole staff: the clash in the teacher's row.
+          "<tr><th scope=\"row\">ANA</th><td class=\"x\"><span class=\"oculto\">choque: "
+          "</span>2</td>"},
          {}},
         {"OnlyTheSameSlotClashes",
          {{{"ANA", "MAT", "1", "2", "A1", "1A"}}},
-         {"<h2 id=\"h-choques\">Choques: 0</h2>"},
+         {"<h3>Choques: 0</h3>"},
          {"<td class=\"x\""}},
     };
 }
@@ -160,11 +182,62 @@ TEST(TimetablePage, EscapesNamesAndCodesAndKeepsWindows1252Letters)
 
     EXPECT_THAT(page, HasSubstr("<h2 id=\"h-p1\">Profesor: O&#39;Brien &amp; &lt;Hijos&gt; "
                                 "&quot;Ñú€&quot;</h2>"));
-    EXPECT_THAT(page, HasSubstr("title=\"Asignatura MAT (G1001) · Grupo 1A (1ESOA) · Profesor "
-                                "&lt;&amp;&quot;&#39; (10001) · Tramo L1 (400001)"));
+    EXPECT_THAT(page, HasSubstr("MAT→G1001 · 1A→1ESOA · &lt;&amp;&quot;&#39;→10001</small>"));
     EXPECT_THAT(page, HasSubstr("Aula\xEF\xBF\xBD &lt;b&gt;1&lt;/b&gt;"));
     EXPECT_THAT(page, Not(HasSubstr("<Hijos>")));
     EXPECT_THAT(page, Not(HasSubstr("\x01")));
+}
+
+// A second teacher and a third hour: on Monday BEA teaches at the first
+// and third hours, ANA at the first only; on Tuesday BEA teaches the third.
+TEST(TimetablePage, FreeTeachersAreThoseBetweenTwoLessonsOfTheDay)
+{
+    ImportFolder folder;
+    SchoolTables school = weekSchool();
+    school.profesores.push_back({{"ABREV", "BEA"}, {"X_EMPLEADO", "10002"}, {"F_TOMAPOS", "01/09/2019"}});
+    school.tramos.push_back({{"DIHO", "L3"}, {"CODDIHO", "400003"}, {"DIA", "1"}});
+    school.tramos.push_back({{"DIHO", "M3"}, {"CODDIHO", "400009"}, {"DIA", "2"}});
+    school.write(folder.work());
+    writeRawTable(folder.work(), "SOLUC", solucFields(),
+                  {{{"ANA", "MAT", "1", "1", "A1", "1A"}},
+                   {{"BEA", "MAT", "1", "1", "A1", "1A"}},
+                   {{"BEA", "MAT", "1", "3", "A1", "1A"}},
+                   {{"BEA", "MAT", "2", "3", "A1", "1A"}}});
+
+    writePage(folder);
+    const std::string free = readFile(folder.xmlFolder() / "horario-libres.html");
+
+    EXPECT_THAT(free, HasSubstr("<h3>Lunes, hora 1 (08:15–09:10): 0 profesores</h3>\n"
+                                "<p>Ninguno.</p>"));
+    EXPECT_THAT(free, HasSubstr("<h3>Lunes, hora 2: 1 profesor</h3>\n<p>BEA</p>"));
+    EXPECT_THAT(free, HasSubstr("<h3>Martes, hora 2: 0 profesores</h3>"));
+}
+
+// The index, the grids and the views are one set: an older set is
+// replaced whole, nothing temporary stays, and every page names the
+// folder, when SOLUC was written and, given the document, the school.
+TEST(TimetablePage, ReplacesAnOlderSetWholeAndStampsEveryPage)
+{
+    ImportFolder folder;
+    folder.writeOneTeacherImport();
+    for (const std::string& name : kSetFiles)
+        writeFile(folder.xmlFolder() / name, "la página anterior");
+
+    writePage(folder, folder.document().string());
+
+    std::vector<std::string> expected = kSetFiles;
+    expected.push_back("horario.xml");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folder.xmlFolderNames(), expected);
+    for (const std::string& name : kSetFiles) {
+        const std::string page = readFile(folder.xmlFolder() / name);
+        EXPECT_THAT(page, testing::StartsWith("<!DOCTYPE html>")) << name;
+        EXPECT_THAT(page, HasSubstr("Centro: <b>IES Peñas Blancas</b>")) << name;
+        EXPECT_THAT(page, HasSubstr("SOLUC escrito el ")) << name;
+    }
+    // Each grid says it too, for its printed sheet.
+    EXPECT_THAT(readFile(folder.xmlFolder() / "horario-profesores.html"),
+                HasSubstr("<p class=\"sello\">IES Peñas Blancas · Carpeta "));
 }
 
 struct Refusal {
@@ -262,9 +335,8 @@ TEST(TimetablePage, TablesWithOnlyTheFieldsTheImportReadsShowCodes)
     ASSERT_EQ(folder.runImport(), CommandResult::Completed);
 
     EXPECT_THAT(writePage(folder),
-                HasSubstr("<tr><th scope=\"row\">Hora 1</th><td><div title=\"Asignatura MAT "
-                          "(G1001) · Grupo 1A (1ESOA) · Aula A1 (A101) · Tramo L1 (400001) · "
-                          "Fila 1 de SOLUC\"><b>MAT</b>1A · A1</div></td></tr>"));
+                HasSubstr("<tr><th scope=\"row\">Hora 1</th><td><div><b>MAT</b>1A · A1<small>"
+                          "MAT→G1001 · 1A→1ESOA · A1→A101</small></div></td></tr>"));
 
     // With no teachers the import looks nothing up: tables without even
     // their keys pass, and so does the page.
@@ -314,7 +386,10 @@ TEST(TimetablePage, AgreesWithTheResultOnTheSampleSchool)
         return n;
     };
     EXPECT_EQ(count("<section class=\"rejilla\""), 7u + 4u + 6u);
-    EXPECT_EQ(count("<li><a href=\"#"), 7u + 4u + 6u); // the table of contents
+    // The index, alphabetical, leads to every grid.
+    EXPECT_EQ(count("<li><a href=\"horario-profesores.html#p"), 7u);
+    EXPECT_EQ(count("<li><a href=\"horario-grupos.html#g"), 4u);
+    EXPECT_EQ(count("<li><a href=\"horario-aulas.html#a"), 6u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // transmirtavquelmar-horario.exe, the Start menu's "Ver horario de Mirtavel":
-// makes the timetable page of the working folder and opens it in the
-// browser. A program of the window subsystem, so that starting it brings up
+// makes the timetable page of the working folder, HorarioMirtavel.html and
+// the files named after it beside it in the user's temporary folder, and
+// opens the index in the browser. A program of the window subsystem, so that starting it brings up
 // no console; what goes wrong is shown in the error box.
 #include "base/WideText.h"
 #include "frame/WorkingFolder.h"
