@@ -76,6 +76,14 @@ chroot_create() { # RELEASE ROOT
     cp /etc/apt/sources.list.d/debian.sources "$chroot_root/etc/apt/sources.list.d/"
   fi
 
+  # It trusts the certificate authorities this machine adds to Debian's
+  # (a proxy's, say), and npm there finds them as npm here does.
+  if compgen -G "/usr/local/share/ca-certificates/*" >/dev/null; then
+    mkdir -p "$chroot_root/usr/local/share/ca-certificates"
+    cp -r /usr/local/share/ca-certificates/. "$chroot_root/usr/local/share/ca-certificates/"
+  fi
+  [ -f /etc/npmrc ] && cp /etc/npmrc "$chroot_root/etc/npmrc"
+
   chroot_bind proc "$chroot_root/proc" -t proc
   chroot_bind sysfs "$chroot_root/sys" -t sysfs
   chroot_bind /dev "$chroot_root/dev" --bind

@@ -32,6 +32,11 @@ packages=(
   # protocol from Python, the printed PDF's pages, an HTML parser.
   chromium python3-websocket poppler-utils python3-html5lib
 )
+# npm fetches axe-core for the page's check in the browser (below); a
+# machine with its own Node.js and npm keeps them.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(npm)
+fi
 # `make fuzz` builds with clang and libFuzzer; nothing else needs them.
 # Each release ships its own clang: 14 in Debian 12, 19 in Debian 13.
 if [ "${1:-}" = fuzz ]; then
