@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # ccache, where installed, spares rebuilding what another build folder built.
 CCACHE_LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all setup configure build run test test-ordinary test-windows test-sanitize check bench package fuzz clean windows
+.PHONY: all setup configure build run test test-ordinary test-windows test-sanitize check bench package fuzz fuzz-setup clean windows
 
 all: build
 
@@ -70,10 +70,13 @@ package: build
 
 # libFuzzer targets under clang with AddressSanitizer and UBSan, each run for
 # FUZZ_SECONDS; shapelib and libxml2 come from the system, not instrumented.
-# The newest clang the release ships: 14 on Debian 12, 19 on Debian 13.
+# The newest clang the release ships: 14 on Debian 12, 19 on Debian 13. It
+# is looked for once fuzz-setup has installed it, when fuzz's recipe runs.
 FUZZ_CXX = $(firstword $(foreach v,19 18 17 16 15 14,$(shell command -v clang++-$(v))) clang++)
-fuzz:
+fuzz-setup:
 	@bash scripts/setup.sh fuzz
+
+fuzz: fuzz-setup
 	@cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) $(CCACHE_LAUNCHER) \
 	  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
 	  -DTMQ_BUILD_FUZZ=ON -DTMQ_BUILD_TESTS=OFF -DTMQ_BUILD_GUI=OFF >/dev/null
