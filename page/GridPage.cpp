@@ -25,7 +25,7 @@ public:
     void write()
     {
         const std::string title = std::string("Horario de Mirtavel: ") + kindPlural(kind_);
-        openPage(out_, title, stamp_, hrefOf(names_.index), "rejillas");
+        openPage(out_, title, stamp_, hrefOf(names_.index), "rejillas", false);
         out_ += "<p class=\"ayuda\">Impresa esta página, sale cada rejilla en una hoja. Para "
                 "imprimir una sola, ábrala desde el índice (la dirección acaba en #p1, #g1 o "
                 "#a1) e imprima.</p>\n";

@@ -120,6 +120,51 @@ std::string foldedForSorting(std::string_view html)
     return key;
 }
 
+// HTML text as a quoted CSS string: the references appendHtml writes become
+// letters again, and quotes, backslashes and "<" are escaped, so that the
+// string neither ends early nor closes the style element.
+void appendCssString(std::string& css, std::string_view html)
+{
+    static const std::pair<std::string_view, char> kReferences[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&#39;", '\''}};
+    css += '"';
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        char c = html[i];
+        if (c == '&') {
+            for (const auto& [reference, letter] : kReferences) {
+                if (html.substr(i, reference.size()) == reference) {
+                    c = letter;
+                    i += reference.size() - 1;
+                    break;
+                }
+            }
+        }
+        if (c == '"' || c == '\\')
+            (css += '\\') += c;
+        else if (c == '<')
+            css += "\\3C ";
+        else if (c == '\n' || c == '\r' || c == '\t')
+            css += ' ';
+        else
+            css += c;
+    }
+    css += '"';
+}
+
+// The title and stamp at the foot of every printed sheet, in the page's
+// margin where they cover nothing, with the sheet's number.
+void appendSheetFoot(std::string& out, std::string_view title, const PageStamp& stamp)
+{
+    std::string words(title);
+    words += " · ";
+    appendStampWords(words, stamp);
+    out += "@page{margin-bottom:12mm;@bottom-left{content:";
+    appendCssString(out, words);
+    out += ";font-size:7pt;vertical-align:top;padding-top:2mm}"
+           "@bottom-right{content:\"Hoja \" counter(page) \" de \" counter(pages);"
+           "font-size:7pt;vertical-align:top;padding-top:2mm}}\n";
+}
+
 } // namespace
 
 const std::array<const char*, 7> kWeekdayNames{"lunes",   "martes", "miércoles", "jueves",
@@ -165,13 +210,15 @@ void PageText::finish()
 }
 
 void openPage(std::string& out, std::string_view title, const PageStamp& stamp,
-              const std::string& indexHref, const char* bodyClass)
+              const std::string& indexHref, const char* bodyClass, bool stampEverySheet)
 {
     out += "<!DOCTYPE html>\n<html lang=\"es\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
     out += title;
     out += "</title>\n<style>";
     out += kStyle;
+    if (stampEverySheet)
+        appendSheetFoot(out, title, stamp);
     out += "</style>\n</head>\n";
     out += *bodyClass != '\0' ? std::string("<body class=\"") + bodyClass + "\">" : "<body>";
     out += "\n<header>\n<h1>";
@@ -202,12 +249,18 @@ void closePage(std::string& out)
 void appendStamp(std::string& out, const PageStamp& stamp)
 {
     out += "<p class=\"sello\">";
+    appendStampWords(out, stamp);
+    out += "</p>\n";
+}
+
+void appendStampWords(std::string& out, const PageStamp& stamp)
+{
     if (!stamp.school.empty())
         out += stamp.school + (stamp.schoolYear.empty() ? "" : " " + stamp.schoolYear) + " · ";
     out += "Carpeta " + stamp.folder;
     if (!stamp.solucWritten.empty())
         out += " · SOLUC del " + stamp.solucWritten;
-    out += " · hecha el " + stamp.made + "</p>\n";
+    out += " · hecha el " + stamp.made;
 }
 
 std::string hrefOf(std::string_view fileName)

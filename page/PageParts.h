@@ -53,13 +53,18 @@ private:
 };
 
 // The doctype, head and style, then the header: `title` as the heading,
-// the stamp, and a link to the index unless this is the index.
+// the stamp, and a link to the index unless this is the index. Unless each
+// part of the file carries its own stamp, every printed sheet shows the
+// title and stamp at its foot.
 void openPage(std::string& out, std::string_view title, const PageStamp& stamp,
-              const std::string& indexHref, const char* bodyClass = "");
+              const std::string& indexHref, const char* bodyClass = "",
+              bool stampEverySheet = true);
 void closePage(std::string& out);
 
 // "Carpeta … · SOLUC del … · Página hecha el …", for a printed sheet.
 void appendStamp(std::string& out, const PageStamp& stamp);
+// The same words, as HTML text without the paragraph.
+void appendStampWords(std::string& out, const PageStamp& stamp);
 
 // A file name of the set as the value of an href, percent-encoded.
 std::string hrefOf(std::string_view fileName);

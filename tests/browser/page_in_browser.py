@@ -12,7 +12,8 @@ of a teacher PROFT lacks. Then, for the index and the files beside it:
 - the grid files (--dump-dom) hold one grid per teacher, group and room,
   every entry of the index leads to one, and the marks are there;
 - printed (--print-to-pdf), a grid file is A4 landscape with one grid a
-  sheet, and opened at one grid's address it prints that grid alone;
+  sheet, and opened at one grid's address it prints that grid alone; every
+  printed sheet of the index and the two views shows the title and stamp;
 - at 320 CSS px no cell's text runs out of its cell, and under forced
   colours the three marks keep distinct borders;
 - axe-core (WCAG 2.1 A and AA, best practices) finds nothing on any file,
@@ -247,6 +248,12 @@ def main():
         heading = dict(grids_of(doms[files[1].name]))["p3"]
         check_pdf(one, [("p3", heading)], files[1].name + "#p3")
 
+        for n, page in enumerate([files[0], files[4], files[5]]):
+            pdf = work / f"vista-{n}.pdf"
+            chromium(work / "perfil-3", "--no-pdf-header-footer", f"--print-to-pdf={pdf}",
+                     page.as_uri())
+            check_stamp_on_every_sheet(pdf, page.name)
+
         check_layout(files[1].as_uri(), url, files[5].as_uri(), work / "perfil-5")
 
         for page in files:
@@ -415,6 +422,22 @@ def check_dom(doms, files):
             fail(f"el índice no dice «{text}»")
     print(f"ok: {sum(map(len, kinds))} rejillas en tres páginas, el índice lleva a todas y "
           f"las marcas están")
+
+
+def check_stamp_on_every_sheet(pdf, name):
+    """Every printed sheet of a file that is not a file of grids ends with
+    the file's title, the working folder, when SOLUC was written and when
+    the page was made, and its number."""
+    text = subprocess.run(["pdftotext", "-layout", str(pdf), "-"], capture_output=True,
+                          text=True, check=True).stdout
+    sheets = [sheet for sheet in text.split("\f") if sheet.strip()]
+    stamp = re.compile(r"Horario de Mirtavel.* · Carpeta .*SOLUC del \d\d/\d\d/\d{4} "
+                       r"\d\d:\d\d · hecha el \d\d/\d\d/\d{4}", re.S)
+    unstamped = [n + 1 for n, sheet in enumerate(sheets)
+                 if not stamp.search(sheet) or f"Hoja {n + 1} de {len(sheets)}" not in sheet]
+    if unstamped:
+        fail(f"{name}: hojas impresas sin el sello: {unstamped} de {len(sheets)}")
+    print(f"ok: {name} lleva el título y el sello en sus {len(sheets)} hojas impresas")
 
 
 def check_pdf(pdf, grids, name):
