@@ -235,9 +235,14 @@ TEST(TimetablePage, ReplacesAnOlderSetWholeAndStampsEveryPage)
         EXPECT_THAT(page, HasSubstr("Centro: <b>IES Peñas Blancas</b>")) << name;
         EXPECT_THAT(page, HasSubstr("SOLUC escrito el ")) << name;
     }
-    // Each grid says it too, for its printed sheet.
-    EXPECT_THAT(readFile(folder.xmlFolder() / "horario-profesores.html"),
-                HasSubstr("<p class=\"sello\">IES Peñas Blancas · Carpeta "));
+    // Each grid says it too, for its printed sheet; the other files at the
+    // foot of every sheet.
+    const std::string grids = readFile(folder.xmlFolder() / "horario-profesores.html");
+    EXPECT_THAT(grids, HasSubstr("<p class=\"sello\">IES Peñas Blancas · Carpeta "));
+    EXPECT_THAT(grids, Not(HasSubstr("@bottom-left")));
+    EXPECT_THAT(readFile(folder.xmlFolder() / "horario-plantilla.html"),
+                HasSubstr("@bottom-left{content:\"Horario de Mirtavel: toda la plantilla · "
+                          "IES Peñas Blancas"));
 }
 
 struct Refusal {
