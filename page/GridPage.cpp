@@ -57,7 +57,7 @@ private:
         out_ += plural(cells_.order.size(), "clase", "clases");
         appendMarkNote(out_, marks_[static_cast<std::size_t>(kind_)][entity], " · ", "");
         out_ += "</p>\n<div class=\"marco\">\n";
-        out_ += fitsOneSheet() ? "<table>" : "<table class=\"densa\">";
+        out_ += tableTag();
         out_ += "\n<colgroup><col class=\"h\"><col span=\"" +
                 std::to_string(view_.weekdays.size()) +
                 "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
@@ -81,6 +81,19 @@ private:
         out_ += "<p class=\"volver\"><a href=\"" + hrefOf(names_.index) +
                 "#indice\">Volver al índice</a></p>\n</section>\n";
         page_.flushIfLarge();
+    }
+
+    // A grid too tall for its sheet is printed with each lesson run on; if it
+    // has clashes, each clashed cell then shows its first lesson and how
+    // many more the index's list of clashes names.
+    const char* tableTag() const
+    {
+        if (fitsOneSheet())
+            return "<table>";
+        for (std::size_t cell = 0; cell < view_.cellCount(); ++cell)
+            if (cells_.of(cell).size() > 1)
+                return "<table class=\"densa plegada\">";
+        return "<table class=\"densa\">";
     }
 
     // Whether the grid, printed with each lesson on about four lines
@@ -121,6 +134,9 @@ private:
             out_ += "<td>";
         for (const std::uint32_t lesson : lessons)
             lessonBox(view_.lessons[lesson]);
+        if (lessons.size() > 1)
+            out_ += "<p class=\"mas\">+" + std::to_string(lessons.size() - 1) +
+                    " más, en el índice</p>";
         out_ += "</td>";
     }
 

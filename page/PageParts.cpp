@@ -14,7 +14,10 @@ using Entity = TimetableView::Entity;
 // 7 pt and break anywhere rather than run into the next cell. Every mark is
 // a border style and words, so that it reads in black and white, in the
 // system colours of a high-contrast mode and to a screen reader. Opened at
-// a grid's address (#p3), a file of grids prints that grid alone.
+// a grid's address (#p3), a file of grids prints that grid alone. A grid
+// too tall for its sheet runs each lesson on, and with clashes prints only
+// each clashed cell's first lesson, the count of the rest and where to find
+// them, its lines closer.
 constexpr std::string_view kStyle = R"(
 @page{size:A4 landscape;margin:8mm}
 html{-webkit-print-color-adjust:exact;print-color-adjust:exact}
@@ -51,6 +54,7 @@ div.f,.leyenda .f{border:2px dashed #000;background:#fff1b8}
 td.x,li.x,.leyenda .x{border:4px double #000;background:#f9d9d9}
 .m{margin:0 0 2pt;font-weight:bold;font-size:8.5pt;text-transform:uppercase}
 td.v,.leyenda .v{border:2px dotted #000;background:repeating-linear-gradient(135deg,#fff 0 3pt,#ccc 3pt 4pt);font-size:8pt}
+.mas{display:none}
 ul.fuera{list-style:none;padding:0}
 ul.fuera li{margin:.2em 0;padding:2pt}
 .plantilla td,.plantilla th{padding:1pt;font-size:8pt;overflow-wrap:normal}
@@ -77,6 +81,10 @@ h2{font-size:11pt}
 .densa td>div b,.densa td>div small{display:inline}
 .densa td>div b::after{content:" · "}
 .densa td>div small::before{content:" · "}
+.plegada td.x>div~div{display:none}
+.plegada .mas,.plegada .m{display:block;margin:0}
+.rejilla .plegada th,.rejilla .plegada td{line-height:1}
+.rejilla .plegada td>div{margin:0}
 .volver,.ayuda{display:none}
 a{color:#000;text-decoration:none}
 .rejillas>header{display:none}

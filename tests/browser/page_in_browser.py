@@ -14,6 +14,8 @@ of a teacher PROFT lacks. Then, for the index and the files beside it:
 - printed (--print-to-pdf), a grid file is A4 landscape with one grid a
   sheet, and opened at one grid's address it prints that grid alone; every
   printed sheet of the index and the two views shows the title and stamp;
+  a teacher's grid of 6 days of 12 hours with a score of clashes prints
+  on one sheet;
 - at 320 CSS px no cell's text runs out of its cell, and under forced
   colours the three marks keep distinct borders;
 - axe-core (WCAG 2.1 A and AA, best practices) finds nothing on any file,
@@ -254,6 +256,8 @@ def main():
                      page.as_uri())
             check_stamp_on_every_sheet(pdf, page.name)
 
+        check_long_week_with_clashes(cli, examples, work)
+
         check_layout(files[1].as_uri(), url, files[5].as_uri(), work / "perfil-5")
 
         for page in files:
@@ -314,6 +318,43 @@ def make_district(cli, examples, folder):
     subprocess.run([str(cli), "demo-timetable", "--dir", str(folder)], check=True,
                    capture_output=True)
     append_rows(folder / "SOLUC.DBF", rows)
+
+
+def check_long_week_with_clashes(cli, examples, work):
+    """A week of 6 days of 12 hours, every cell of MNP's grid taught and
+    a dozen cells taught three times over: the grid still prints on one
+    sheet, with its clashes marked."""
+    folder = work / "semana-larga"
+    folder.mkdir()
+    shutil.copy(examples / "centro.xml", folder)
+    for command in (["export", str(folder / "centro.xml")], ["demo-timetable"]):
+        subprocess.run([str(cli), *command, "--dir", str(folder)], check=True,
+                       capture_output=True)
+    known = set(dbf_column(folder / "DIASHORAST.DBF", "DIHO"))
+    append_rows(folder / "DIASHORAST.DBF", [
+        {"DIHO": f"{'LMXJVS'[day]}{hour}", "CODDIHO": str(490000 + day * 20 + hour),
+         "DIA": str(day + 1), "HORADESDE": f"{7 + hour:02}:00", "HORAHASTA": f"{7 + hour:02}:55"}
+        for day in range(6) for hour in range(1, 13) if f"{'LMXJVS'[day]}{hour}" not in known])
+    lesson = {"PROF": "MNP", "ASIG": "MAT", "AULA": "A1", "CODGRUPO": "1A"}
+    rows = [dict(lesson, DIA=str(day + 1), HORA=str(hour))
+            for day in range(6) for hour in range(1, 13)]
+    rows += [dict(lesson, DIA=str(hour % 6 + 1), HORA=str(hour), AULA=room)
+             for hour in range(1, 13) for room in ("A2", "A3")]
+    append_rows(folder / "SOLUC.DBF", rows)
+    index = work / "SemanaLarga.html"
+    subprocess.run([str(cli), "report", str(folder / "centro.xml"), "--dir", str(folder),
+                    "--out", str(index)], check=True, capture_output=True)
+    grids = page_set(index)[1]
+    dom = chromium(work / "perfil-8", "--dump-dom", grids.as_uri()).stdout.decode("utf-8")
+    heading = dict(grids_of(dom))["p1"]
+    section = dom[dom.index('id="p1"'):dom.index("</section>", dom.index('id="p1"'))]
+    if section.count("<th scope=\"row\">") != 12 or section.count('class="x"') < 12 or \
+            "Choque: 3 clases" not in section:
+        fail("la semana larga no da a MNP 12 horas y una docena de choques")
+    pdf = work / "semana-larga.pdf"
+    chromium(work / "perfil-8", "--no-pdf-header-footer", f"--print-to-pdf={pdf}",
+             grids.as_uri() + "#p1")
+    check_pdf(pdf, [("p1", heading)], grids.name + "#p1 (12 horas, 6 días y choques)")
 
 
 def dbf_column(table, name):
