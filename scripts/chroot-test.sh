@@ -15,7 +15,7 @@ root=${2:-/var/tmp/tmq-chroot-$release}
 # shellcheck source=scripts/debian-chroot.sh
 source "$(dirname "$0")/debian-chroot.sh"
 
-why=$(chroot_unavailable)
+why=$(chroot_unavailable "$release")
 if [ -n "$why" ]; then
   echo "Se omiten las pruebas en Debian $release: $why"
   exit 0

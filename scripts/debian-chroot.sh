@@ -8,7 +8,7 @@
 #   in_chroot COMMAND...         runs as root in the chroot, clean environment
 #   chroot_bind SOURCE TARGET [mount options...]
 #   chroot_cleanup               unmounts (on EXIT)
-#   chroot_unavailable           why no chroot can be made here, or nothing
+#   chroot_unavailable RELEASE   why no chroot can be made here, or nothing
 
 project=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 chroot_cache=${TMQ_CHROOT_CACHE:-/var/cache/transmirtavquelmar}
@@ -45,7 +45,7 @@ chroot_unavailable() {
     return
   fi
   if ! python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1], timeout=20)' \
-    "$chroot_mirror/dists/trixie/Release" 2>/dev/null; then
+    "$chroot_mirror/dists/${1:-trixie}/Release" 2>/dev/null; then
     echo "no se llega al archivo de Debian ($chroot_mirror)"
   fi
 }
