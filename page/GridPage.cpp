@@ -58,13 +58,7 @@ private:
         appendMarkNote(out_, marks_[static_cast<std::size_t>(kind_)][entity], " · ", "");
         out_ += "</p>\n<div class=\"marco\">\n";
         out_ += tableTag();
-        out_ += "\n<colgroup><col class=\"h\"><col span=\"" +
-                std::to_string(view_.weekdays.size()) +
-                "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
-        for (const int weekday : view_.weekdays)
-            out_ += std::string("<th scope=\"col\">") +
-                    kWeekdayTitles[static_cast<std::size_t>(weekday)] + "</th>";
-        out_ += "</tr></thead>\n<tbody>\n";
+        appendWeekHead(out_, view_);
         const std::size_t columns = view_.weekdays.size();
         for (std::size_t row = 0; row < view_.hours.size(); ++row) {
             const TimetableView::Hour& hour = view_.hours[row];

@@ -134,13 +134,8 @@ private:
     {
         out_ += "<section aria-labelledby=\"h-tramos\">\n<h2 id=\"h-tramos\">Tramos de "
                 "DIASHORAST: su código y el CODDIHO que se envía</h2>\n<div class=\"marco\">\n"
-                "<table>\n<colgroup><col class=\"h\"><col span=\"" +
-                std::to_string(view_.weekdays.size()) +
-                "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
-        for (const int weekday : view_.weekdays)
-            out_ += std::string("<th scope=\"col\">") +
-                    kWeekdayTitles[static_cast<std::size_t>(weekday)] + "</th>";
-        out_ += "</tr></thead>\n<tbody>\n";
+                "<table>";
+        appendWeekHead(out_, view_);
         const std::size_t columns = view_.weekdays.size();
         for (std::size_t row = 0; row < view_.hours.size(); ++row) {
             out_ += "<tr><th scope=\"row\">Hora " + std::to_string(view_.hours[row].hour) +

@@ -180,6 +180,16 @@ const std::array<const char*, 7> kWeekdayNames{"lunes",   "martes", "miércoles"
 const std::array<const char*, 7> kWeekdayTitles{"Lunes",   "Martes", "Miércoles", "Jueves",
                                                 "Viernes", "Sábado", "Domingo"};
 
+void appendWeekHead(std::string& out, const TimetableView& view)
+{
+    out += "\n<colgroup><col class=\"h\"><col span=\"" + std::to_string(view.weekdays.size()) +
+           "\"></colgroup>\n<thead><tr><th scope=\"col\">Hora</th>";
+    for (const int weekday : view.weekdays)
+        out += std::string("<th scope=\"col\">") +
+               kWeekdayTitles[static_cast<std::size_t>(weekday)] + "</th>";
+    out += "</tr></thead>\n<tbody>\n";
+}
+
 PageSetNames PageSetNames::forIndex(std::string_view indexFileName)
 {
     std::string stem(indexFileName);

@@ -97,6 +97,9 @@ std::string shownName(const TimetableView::Entity& entity, bool repeated);
 // The name in running text: the name, or what is missing.
 const std::string& plainName(const TimetableView::Entity& entity);
 
+// The columns and header row of a week's table: the hour, then each weekday.
+void appendWeekHead(std::string& out, const TimetableView& view);
+
 // "lunes, hora 1 (L1)", or the weekday and hour of a lesson outside the grid.
 void appendSlotWords(std::string& out, const TimetableView& view,
                      const TimetableView::Lesson& lesson);
