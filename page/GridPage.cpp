@@ -18,7 +18,9 @@ public:
     GridPageWriter(const TimetableView& view, const PageStamp& stamp, const PageSetNames& names,
                    Kind kind, const PageSink& sink)
         : view_(view), stamp_(stamp), names_(names), kind_(kind), page_(sink),
-          out_(*page_), marks_(countGridMarks(view))
+          out_(*page_), marks_(countGridMarks(view)),
+          backToIndex_("<p class=\"volver\"><a href=\"" + hrefOf(names.index) +
+                       "#indice\">Volver al índice</a></p>\n</section>\n")
     {
     }
 
@@ -41,12 +43,16 @@ private:
     {
         const Entity& subject = view_.entities(kind_)[entity];
         view_.cellsOf(kind_, entity, cells_);
-        const std::string id = gridId(kind_, entity);
+        std::string id;
+        appendGridId(id, kind_, entity);
         out_ += "<section class=\"rejilla\" id=\"" + id + "\" aria-labelledby=\"h-" + id +
                 "\">\n<h2 id=\"h-" + id + "\">";
         out_ += kindWord(kind_);
         out_ += ": ";
-        out_ += subject.missing ? subject.cell : shownName(subject, repeated);
+        if (subject.missing)
+            out_ += subject.cell;
+        else
+            appendShownName(out_, subject, repeated);
         out_ += "</h2>\n";
         appendStamp(out_, stamp_);
         out_ += "<p>";
@@ -54,7 +60,7 @@ private:
             out_ += subject.codes;
             out_ += " · ";
         }
-        out_ += plural(cells_.order.size(), "clase", "clases");
+        appendPlural(out_, cells_.order.size(), "clase", "clases");
         appendMarkNote(out_, marks_[static_cast<std::size_t>(kind_)][entity], " · ", "");
         out_ += "</p>\n<div class=\"marco\">\n";
         out_ += tableTag();
@@ -62,9 +68,10 @@ private:
         const std::size_t columns = view_.weekdays.size();
         for (std::size_t row = 0; row < view_.hours.size(); ++row) {
             const TimetableView::Hour& hour = view_.hours[row];
-            out_ += "<tr><th scope=\"row\">Hora " + std::to_string(hour.hour);
+            out_ += "<tr><th scope=\"row\">Hora ";
+            out_ += std::to_string(hour.hour);
             if (!hour.times.empty())
-                out_ += "<span class=\"horas\">" + hour.times + "</span>";
+                ((out_ += "<span class=\"horas\">") += hour.times) += "</span>";
             out_ += "</th>";
             for (std::size_t column = 0; column < columns; ++column)
                 cell(entity, static_cast<std::uint32_t>(row * columns + column));
@@ -72,8 +79,7 @@ private:
         }
         out_ += "</tbody>\n</table>\n</div>\n";
         outside(entity);
-        out_ += "<p class=\"volver\"><a href=\"" + hrefOf(names_.index) +
-                "#indice\">Volver al índice</a></p>\n</section>\n";
+        out_ += backToIndex_;
         page_.flushIfLarge();
     }
 
@@ -121,16 +127,31 @@ private:
             out_ += "<td></td>";
             return;
         }
-        if (lessons.size() > 1)
-            out_ += "<td class=\"x\" id=\"" + cellId(kind_, entity, cell) +
-                    "\"><p class=\"m\">Choque: " + std::to_string(lessons.size()) + " clases</p>";
-        else
+        if (lessons.size() > 1) {
+            out_ += "<td class=\"x\" id=\"";
+            appendCellId(out_, kind_, entity, cell);
+            out_ += "\"><p class=\"m\">Choque: ";
+            appendNumber(out_, lessons.size());
+            out_ += " clases</p>";
+        } else {
             out_ += "<td>";
-        for (const std::uint32_t lesson : lessons)
-            lessonBox(view_.lessons[lesson]);
-        if (lessons.size() > 1)
-            out_ += "<p class=\"mas\">+" + std::to_string(lessons.size() - 1) +
-                    " más, en el índice</p>";
+        }
+        // The lessons of a group's or a room's grid lie all over SOLUC:
+        // asking early for one some boxes on lets the wait for memory
+        // overlap the writing. (Written here: GCC may drop a call to a
+        // function that only prefetches.)
+        constexpr std::size_t kAhead = 4;
+        const std::size_t first = static_cast<std::size_t>(lessons.data() - cells_.order.data());
+        for (std::size_t i = 0; i < lessons.size(); ++i) {
+            if (first + i + kAhead < cells_.order.size())
+                __builtin_prefetch(&view_.lessons[cells_.order[first + i + kAhead]]);
+            lessonBox(view_.lessons[lessons[i]]);
+        }
+        if (lessons.size() > 1) {
+            out_ += "<p class=\"mas\">+";
+            appendNumber(out_, lessons.size() - 1);
+            out_ += " más, en el índice</p>";
+        }
         out_ += "</td>";
     }
 
@@ -141,17 +162,22 @@ private:
         if (lessons.empty())
             return;
         out_ += "<p><b>Fuera de la rejilla:</b> clases cuyo día y hora no son una casilla "
-                "de DIASHORAST.</p>\n<ul class=\"fuera\" id=\"" +
-                cellId(kind_, entity, TimetableView::kOutside) + "\">";
+                "de DIASHORAST.</p>\n<ul class=\"fuera\" id=\"";
+        appendCellId(out_, kind_, entity, TimetableView::kOutside);
+        out_ += "\">";
         for (std::size_t i = 0; i < lessons.size();) {
             std::size_t j = i + 1;
             const TimetableView::Lesson& first = view_.lessons[lessons[i]];
             while (j < lessons.size() && view_.lessons[lessons[j]].weekday == first.weekday &&
                    view_.lessons[lessons[j]].hour == first.hour)
                 ++j;
-            out_ += j - i > 1 ? "<li class=\"x\"><p class=\"m\">Choque: " +
-                                    std::to_string(j - i) + " clases</p>"
-                              : std::string("<li>");
+            if (j - i > 1) {
+                out_ += "<li class=\"x\"><p class=\"m\">Choque: ";
+                appendNumber(out_, j - i);
+                out_ += " clases</p>";
+            } else {
+                out_ += "<li>";
+            }
             appendSlotWords(out_, view_, first);
             out_ += ":";
             for (std::size_t k = i; k < j; ++k)
@@ -166,7 +192,10 @@ private:
     void codeAndValue(const Entity& entity)
     {
         out_ += entity.code;
-        out_ += entity.missing ? " (sin valor)" : "→" + entity.sent;
+        if (entity.missing)
+            out_ += " (sin valor)";
+        else
+            (out_ += "→") += entity.sent;
     }
 
     // One lesson: the subject, the two partners the grid is not about, then
@@ -209,6 +238,7 @@ private:
     std::string& out_;
     TimetableView::Cells cells_;
     std::array<std::vector<GridMarks>, 3> marks_;
+    const std::string backToIndex_;
 };
 
 } // namespace

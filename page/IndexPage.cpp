@@ -19,8 +19,10 @@ public:
         : view_(view), stamp_(stamp), names_(names), page_(sink), out_(*page_),
           marks_(countGridMarks(view))
     {
-        for (const Kind kind : kKinds)
+        for (const Kind kind : kKinds) {
             orders_[index(kind)] = alphabetical(view_.entities(kind));
+            gridFiles_[index(kind)] = hrefOf(names_.grids[index(kind)]);
+        }
     }
 
     void write()
@@ -37,16 +39,28 @@ public:
 private:
     static std::size_t index(Kind kind) { return static_cast<std::size_t>(kind); }
 
-    std::string gridHref(Kind kind, std::uint32_t entity) const
+    // A link to the grid of an entity, or to one of its cells, named as the
+    // index names the entity.
+    void gridLink(Kind kind, std::uint32_t entity)
     {
-        return hrefOf(names_.grids[index(kind)]) + "#" + gridId(kind, entity);
+        linkStart(kind);
+        appendGridId(out_, kind, entity);
+        linkEnd(kind, entity);
     }
-
-    // A link to the grid of an entity, named as the index names it.
-    void gridLink(Kind kind, std::uint32_t entity, const std::string& href)
+    void cellLink(Kind kind, std::uint32_t entity, std::uint32_t cell)
     {
-        out_ += "<a href=\"" + href + "\">";
-        out_ += shownName(view_.entities(kind)[entity], orders_[index(kind)].repeated[entity]);
+        linkStart(kind);
+        appendCellId(out_, kind, entity, cell);
+        linkEnd(kind, entity);
+    }
+    void linkStart(Kind kind)
+    {
+        ((out_ += "<a href=\"") += gridFiles_[index(kind)]) += '#';
+    }
+    void linkEnd(Kind kind, std::uint32_t entity)
+    {
+        out_ += "\">";
+        appendShownName(out_, view_.entities(kind)[entity], orders_[index(kind)].repeated[entity]);
         out_ += "</a>";
     }
 
@@ -113,13 +127,13 @@ private:
                 out_ += "<p>Ninguno.</p>\n";
                 continue;
             }
-            out_ += "<p><a href=\"" + hrefOf(names_.grids[index(kind)]) + "\">Todas las rejillas de " +
+            out_ += "<p><a href=\"" + gridFiles_[index(kind)] + "\">Todas las rejillas de " +
                     (kind == Kind::Teacher ? std::string("profesores")
                                            : (kind == Kind::Group ? "grupos" : "aulas")) +
                     "</a>, para imprimirlas juntas, una por hoja.</p>\n<ol>";
             for (const std::uint32_t entity : order.order) {
                 out_ += "<li>";
-                gridLink(kind, entity, gridHref(kind, entity));
+                gridLink(kind, entity);
                 appendMarkNote(out_, marks_[index(kind)][entity], " (", ")");
                 out_ += "</li>\n";
                 page_.flushIfLarge();
@@ -165,7 +179,7 @@ private:
         findingList("Filas de SOLUC sin colocar (DIA 0): " + std::to_string(unplacedRows),
                     "Ninguna.", "La importación las pasa por alto.", view_.unplaced,
                     [this](const TimetableView::Unplaced& u) {
-                        gridLink(Kind::Teacher, u.teacher, gridHref(Kind::Teacher, u.teacher));
+                        gridLink(Kind::Teacher, u.teacher);
                         out_ += u.rows.size() == 1 ? ": fila " : ": filas ";
                         for (std::size_t i = 0; i < u.rows.size(); ++i) {
                             if (i > 0)
@@ -197,13 +211,15 @@ private:
                 // Groups and rooms SOLUC names have grids of their own.
                 if (u.partner == Partner::Group || u.partner == Partner::Room) {
                     const Kind kind = u.partner == Partner::Group ? Kind::Group : Kind::Room;
-                    gridLink(kind, u.entity, gridHref(kind, u.entity));
+                    gridLink(kind, u.entity);
                 } else {
                     out_ += (u.partner == Partner::Subject ? view_.subjects : view_.timeSlots)
                                 [u.entity]
                                     .codes;
                 }
-                out_ += " (" + plural(u.lessons, "clase", "clases") + ")";
+                out_ += " (";
+                appendPlural(out_, u.lessons, "clase", "clases");
+                out_ += ")";
             });
 
         findingList("Choques: " + std::to_string(view_.clashes.size()), "Ninguno.",
@@ -218,16 +234,26 @@ private:
     // each lesson by the codes of SOLUC, short enough for a district's thousands.
     void clash(const TimetableView::Clash& clash)
     {
+        // A district's clashes name lessons from all over SOLUC, most of them
+        // not in the cache: asking early for those of a clash some lines on
+        // lets the wait for memory overlap the writing. (Kept in this
+        // function: GCC drops a call to one that only prefetches.)
+        constexpr std::size_t kAhead = 8;
+        const auto at = static_cast<std::size_t>(&clash - view_.clashes.data());
+        if (at + kAhead < view_.clashes.size())
+            for (const std::uint32_t lesson : view_.clashes[at + kAhead].lessons)
+                __builtin_prefetch(&view_.lessons[lesson]);
+
         const TimetableView::Lesson& first = view_.lessons[clash.lessons.front()];
         const std::uint32_t cell = first.cell;
         out_ += kindWord(clash.kind);
         out_ += ' ';
-        gridLink(clash.kind, clash.entity,
-                 hrefOf(names_.grids[index(clash.kind)]) + "#" +
-                     cellId(clash.kind, clash.entity, cell));
+        cellLink(clash.kind, clash.entity, cell);
         out_ += ": ";
         appendSlotWords(out_, view_, first);
-        out_ += ": " + plural(clash.lessons.size(), "clase", "clases") + ": ";
+        out_ += ": ";
+        appendPlural(out_, clash.lessons.size(), "clase", "clases");
+        out_ += ": ";
         for (std::size_t i = 0; i < clash.lessons.size(); ++i) {
             const TimetableView::Lesson& lesson = view_.lessons[clash.lessons[i]];
             if (i > 0)
@@ -240,7 +266,7 @@ private:
             if (clash.kind != Kind::Room)
                 (out_ += ' ') += view_.rooms[lesson.room].code;
             out_ += " (fila ";
-            out_ += std::to_string(lesson.soluc + 1);
+            appendNumber(out_, static_cast<std::size_t>(lesson.soluc) + 1);
             out_ += ')';
         }
     }
@@ -272,6 +298,7 @@ private:
     std::string& out_;
     std::array<std::vector<GridMarks>, 3> marks_;
     std::array<NameOrder, 3> orders_;
+    std::array<std::string, 3> gridFiles_; // hrefs of the grids' files
 };
 
 } // namespace

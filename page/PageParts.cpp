@@ -1,6 +1,7 @@
 #include "page/PageParts.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace tmq {
 
@@ -302,7 +303,23 @@ std::string hrefOf(std::string_view fileName)
 
 std::string plural(std::size_t count, const char* one, const char* many)
 {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
+    std::string text;
+    appendPlural(text, count, one, many);
+    return text;
+}
+
+void appendPlural(std::string& out, std::size_t count, const char* one, const char* many)
+{
+    appendNumber(out, count);
+    out += ' ';
+    out += count == 1 ? one : many;
+}
+
+void appendNumber(std::string& out, std::size_t number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
 }
 
 const char* kindWord(Kind kind)
@@ -331,17 +348,21 @@ const char* kindPlural(Kind kind)
     return "Aulas";
 }
 
-std::string gridId(Kind kind, std::uint32_t entity)
+void appendGridId(std::string& out, Kind kind, std::uint32_t entity)
 {
-    const char letter = kind == Kind::Teacher ? 'p' : (kind == Kind::Group ? 'g' : 'a');
-    return letter + std::to_string(entity + 1);
+    out += kind == Kind::Teacher ? 'p' : (kind == Kind::Group ? 'g' : 'a');
+    appendNumber(out, entity + std::size_t{1});
 }
 
-std::string cellId(Kind kind, std::uint32_t entity, std::uint32_t cell)
+void appendCellId(std::string& out, Kind kind, std::uint32_t entity, std::uint32_t cell)
 {
-    return gridId(kind, entity) + (cell == TimetableView::kOutside
-                                       ? std::string("-fuera")
-                                       : "-c" + std::to_string(cell + 1));
+    appendGridId(out, kind, entity);
+    if (cell == TimetableView::kOutside) {
+        out += "-fuera";
+        return;
+    }
+    out += "-c";
+    appendNumber(out, cell + std::size_t{1});
 }
 
 NameOrder alphabetical(const std::vector<Entity>& entities)
@@ -369,11 +390,15 @@ NameOrder alphabetical(const std::vector<Entity>& entities)
     return result;
 }
 
-std::string shownName(const Entity& entity, bool repeated)
+void appendShownName(std::string& out, const Entity& entity, bool repeated)
 {
-    if (entity.missing)
-        return entity.codes;
-    return repeated ? entity.name + " (" + entity.code + ")" : entity.name;
+    if (entity.missing) {
+        out += entity.codes;
+        return;
+    }
+    out += entity.name;
+    if (repeated)
+        ((out += " (") += entity.code) += ')';
 }
 
 const std::string& plainName(const Entity& entity)
@@ -388,7 +413,9 @@ void appendSlotWords(std::string& out, const TimetableView& view,
         out += kWeekdayNames[static_cast<std::size_t>(lesson.weekday)];
     else
         out += "sin día de la semana";
-    out += ", hora " + std::to_string(lesson.hour) + " (";
+    out += ", hora ";
+    out += std::to_string(lesson.hour);
+    out += " (";
     out += plainName(view.timeSlots[lesson.slot]);
     out += ")";
 }
@@ -423,12 +450,12 @@ void appendMarkNote(std::string& out, const GridMarks& marks, const char* before
         return;
     out += before;
     if (marks.clashes > 0)
-        out += plural(marks.clashes, "choque", "choques");
+        appendPlural(out, marks.clashes, "choque", "choques");
     if (marks.clashes > 0 && marks.missing > 0)
         out += " · ";
     if (marks.missing > 0)
-        out += plural(marks.missing, "clase con códigos sin pareja",
-                      "clases con códigos sin pareja");
+        appendPlural(out, marks.missing, "clase con códigos sin pareja",
+                     "clases con códigos sin pareja");
     out += after;
 }
 

@@ -70,14 +70,18 @@ void appendStampWords(std::string& out, const PageStamp& stamp);
 std::string hrefOf(std::string_view fileName);
 
 std::string plural(std::size_t count, const char* one, const char* many);
+// "3 clases" and the like, appended.
+void appendPlural(std::string& out, std::size_t count, const char* one, const char* many);
+void appendNumber(std::string& out, std::size_t number);
 
 const char* kindWord(TimetableView::Kind kind);   // "Profesor"
 const char* kindPlural(TimetableView::Kind kind); // "Profesores"
 
 // "p3", "g1", "a12": the id of a grid within its kind's file.
-std::string gridId(TimetableView::Kind kind, std::uint32_t entity);
-// The id of a cell of a grid, the target of a clash's link.
-std::string cellId(TimetableView::Kind kind, std::uint32_t entity, std::uint32_t cell);
+void appendGridId(std::string& out, TimetableView::Kind kind, std::uint32_t entity);
+// The id of a cell of a grid, "p3-c12", the target of a clash's link.
+void appendCellId(std::string& out, TimetableView::Kind kind, std::uint32_t entity,
+                  std::uint32_t cell);
 
 extern const std::array<const char*, 7> kWeekdayNames;  // "lunes"
 extern const std::array<const char*, 7> kWeekdayTitles; // "Lunes"
@@ -92,7 +96,7 @@ NameOrder alphabetical(const std::vector<TimetableView::Entity>& entities);
 
 // The name an index or heading shows: the name, with its code when the
 // name repeats; what is missing for a code its table lacks.
-std::string shownName(const TimetableView::Entity& entity, bool repeated);
+void appendShownName(std::string& out, const TimetableView::Entity& entity, bool repeated);
 
 // The name in running text: the name, or what is missing.
 const std::string& plainName(const TimetableView::Entity& entity);

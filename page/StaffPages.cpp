@@ -88,7 +88,7 @@ void writeFreeTeachersPage(const TimetableView& view, const PageStamp& stamp,
             for (std::size_t i = 0; i < free.size(); ++i) {
                 if (i > 0)
                     out += " · ";
-                out += shownName(view.teachers[free[i]], order.repeated[free[i]]);
+                appendShownName(out, view.teachers[free[i]], order.repeated[free[i]]);
             }
             out += free.empty() ? "Ninguno.</p>\n" : "</p>\n";
             page.flushIfLarge();
@@ -132,8 +132,9 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
             out += "<th scope=\"col\">" + std::to_string(hour.hour) + "</th>";
     out += "</tr>\n</thead>\n<tbody>\n";
     for (const std::uint32_t teacher : order.order) {
-        out += "<tr><th scope=\"row\">" + shownName(view.teachers[teacher], order.repeated[teacher]) +
-               "</th>";
+        out += "<tr><th scope=\"row\">";
+        appendShownName(out, view.teachers[teacher], order.repeated[teacher]);
+        out += "</th>";
         // Column by column of the table: a weekday, then its hours.
         for (std::size_t column = 0; column < columns; ++column) {
             for (std::size_t row = 0; row < view.hours.size(); ++row) {
@@ -141,17 +142,19 @@ void writeStaffPage(const TimetableView& view, const PageStamp& stamp, const Pag
                 const std::uint32_t lessons = week.lessonsAt(teacher, cell);
                 // The marks' words are for screen readers; on screen and paper
                 // the borders and the legend say them, in a narrow column.
-                if (lessons > 1)
-                    out += "<td class=\"x\"><span class=\"oculto\">choque: </span>" +
-                           std::to_string(lessons) + "</td>";
-                else if (lessons == 1)
-                    out += "<td>" +
-                           view.groups[groupAt[teacher * view.cellCount() + cell]].code +
-                           "</td>";
-                else if (view.cellSlots[cell] < 0)
+                if (lessons > 1) {
+                    out += "<td class=\"x\"><span class=\"oculto\">choque: </span>";
+                    appendNumber(out, lessons);
+                    out += "</td>";
+                } else if (lessons == 1) {
+                    out += "<td>";
+                    out += view.groups[groupAt[teacher * view.cellCount() + cell]].code;
+                    out += "</td>";
+                } else if (view.cellSlots[cell] < 0) {
                     out += "<td class=\"v\"><span class=\"oculto\">sin tramo</span></td>";
-                else
+                } else {
                     out += "<td></td>";
+                }
             }
         }
         out += "</tr>\n";
