@@ -89,9 +89,9 @@ void writeTimetablePageSet(const TimetableView& view, const PageStamp& stamp,
         removeStaleTemporaryFiles(path);
         auto& file = *written.emplace_back(std::make_unique<AtomicFileWriter>(path));
         write([&file](std::string_view piece) { file.write(piece); });
+        file.finish();
     }
-    for (const auto& file : written)
-        file->commit();
+    AtomicFileWriter::commitTogether(written);
 }
 
 } // namespace tmq

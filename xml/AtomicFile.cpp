@@ -72,6 +72,9 @@ public:
         return true;
     }
 
+    // Windows has no call that starts the writing without waiting for it.
+    void startWriteBack() {}
+
     bool flushAndClose()
     {
         const bool flushed = ::FlushFileBuffers(handle_) != 0;
@@ -171,6 +174,9 @@ public:
     // Gives the file the permissions of one created the ordinary way.
     bool setOrdinaryMode() { return ::fchmod(fd_, 0666 & ~currentUmask()) == 0; }
 
+    // Only a hint: fsync in flushAndClose() reports what fails.
+    void startWriteBack() { ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
     bool flushAndClose()
     {
         const bool synced = ::fsync(fd_) == 0;
@@ -207,6 +213,8 @@ struct AtomicFileWriter::Impl {
     explicit Impl(const std::string& path) : file(path) {}
     TemporaryFile file;
     std::string pending; // small pieces, gathered into large writes
+    bool finished = false;
+    bool onDisk = false;
 };
 
 // Small pieces are gathered into large writes; large ones go straight out.
@@ -249,16 +257,45 @@ void AtomicFileWriter::write(std::string_view content)
     }
 }
 
-void AtomicFileWriter::commit()
+void AtomicFileWriter::finish()
 {
+    if (impl_->finished)
+        return;
     TemporaryFile& file = impl_->file;
     bool done = file.write(impl_->pending);
 #ifndef _WIN32
     done = done && file.setOrdinaryMode();
 #endif
-    if (!(done && file.flushAndClose() && file.moveTo(path_)))
+    if (!done)
         fail();
     impl_->pending.clear();
+    file.startWriteBack();
+    impl_->finished = true;
+}
+
+void AtomicFileWriter::syncToDisk()
+{
+    finish();
+    if (impl_->onDisk)
+        return;
+    if (!impl_->file.flushAndClose())
+        fail();
+    impl_->onDisk = true;
+}
+
+void AtomicFileWriter::commit()
+{
+    syncToDisk();
+    if (!impl_->file.moveTo(path_))
+        fail();
+}
+
+void AtomicFileWriter::commitTogether(std::span<const std::unique_ptr<AtomicFileWriter>> files)
+{
+    for (const auto& file : files)
+        file->syncToDisk();
+    for (const auto& file : files)
+        file->commit();
 }
 
 void writeFileAtomically(const std::string& path, std::string_view content)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,21 @@ public:
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void write(std::string_view content);
+    // Ends the writing and has the system start putting the file on disk,
+    // without waiting: commit() then has less to wait for, and a program
+    // writing several files writes the next one meanwhile.
+    void finish();
     void commit();
+
+    // Commits files written together: every one is whole on disk before
+    // the first is put in place, so that a full disk or a failing write
+    // leaves the older files all as they were.
+    static void commitTogether(std::span<const std::unique_ptr<AtomicFileWriter>> files);
 
 private:
     struct Impl;
     [[noreturn]] void fail() const;
+    void syncToDisk();
 
     std::string path_;
     std::unique_ptr<Impl> impl_;

@@ -2,7 +2,8 @@
 """Faults during writing, tried on the real command-line program.
 
 - an export killed (SIGKILL) at many points over an older set of tables;
-- an export and an import on a full file system (a small tmpfs);
+- an export, an import and the timetable page on a full file system (a small
+  tmpfs);
 - an import killed while it saves the result over an older one;
 - a second converter on the same working folder while one runs.
 
@@ -335,14 +336,7 @@ def case_full_import(cli, scratch, checks):
     write(result, "<resultado antiguo/>\n")
     before = {f: read(os.path.join(folder, f)) for f in folder_files(folder)}
     # Fill what is left of the file system but a little.
-    filler = os.open(os.path.join(area, "relleno"), os.O_WRONLY | os.O_CREAT)
-    try:
-        while True:
-            os.write(filler, b"\0" * 4096)
-    except OSError:
-        pass
-    os.close(filler)
-    os.truncate(os.path.join(area, "relleno"), os.path.getsize(os.path.join(area, "relleno")) - 16384)
+    fill_up(area, 16384)
     code, out, err = cli.run("import", xml, "--dir", folder)
     print("  importación en disco lleno: salida %d, %s" % (code, err.strip()))
     checks.expect(code == 2, "la importación no falló (%d)" % code)
@@ -355,6 +349,54 @@ def case_full_import(cli, scratch, checks):
                   "quedan archivos junto al resultado: %s" % sorted(os.listdir(area)))
     checks.expect({f: read(os.path.join(folder, f)) for f in folder_files(folder)} == before,
                   "las tablas cambiaron: %s" % folder_files(folder))
+
+
+def fill_up(area, leave):
+    """Fills the file system of `area` but `leave` bytes."""
+    filler = os.path.join(area, "relleno")
+    descriptor = os.open(filler, os.O_WRONLY | os.O_CREAT)
+    try:
+        while True:
+            os.write(descriptor, b"\0" * 4096)
+    except OSError:
+        pass
+    os.close(descriptor)
+    os.truncate(filler, os.path.getsize(filler) - leave)
+
+
+def case_full_report(cli, scratch, checks):
+    pages = ["HorarioMirtavel" + suffix + ".html"
+             for suffix in ["", "-profesores", "-grupos", "-aulas", "-libres", "-plantilla"]]
+    # The set written where there is room, to learn its files' sizes.
+    roomy = scratch.folder("pagina-con-sitio")
+    import_setup(scratch, roomy, 300, 10)
+    code, _, err = cli.run("report", "--dir", roomy, "--out",
+                           os.path.join(roomy, "HorarioMirtavel.html"))
+    checks.expect(code == 0, "la página con sitio falló: " + err)
+    sizes = {name: os.path.getsize(os.path.join(roomy, name)) for name in pages}
+
+    # An older set in place; the new teachers' file fits, the groups' not.
+    area = scratch.folder("lleno-pagina")
+    mount_tmpfs(area, 8192)
+    folder = os.path.join(area, "mtemp")
+    os.makedirs(folder)
+    import_setup(scratch, folder, 300, 10)
+    older = {name: ("<p>página anterior: %s</p>\n" % name).encode() for name in pages}
+    for name, content in older.items():
+        write(os.path.join(area, name), content)
+    fill_up(area, sizes["HorarioMirtavel-profesores.html"] +
+            sizes["HorarioMirtavel-grupos.html"] // 2)
+    code, out, err = cli.run("report", "--dir", folder, "--out",
+                             os.path.join(area, "HorarioMirtavel.html"))
+    print("  página en disco lleno: salida %d, %s" % (code, err.strip()))
+    checks.expect(code == 2, "la página no falló (%d)" % code)
+    checks.expect(spanish(err), "mensaje en inglés: " + err)
+    checks.expect(any(name in err for name in pages), "el mensaje no nombra un archivo: " + err)
+    checks.expect("espacio" in err, "el mensaje no dice que falta espacio: " + err)
+    for name, content in older.items():
+        checks.expect(read(os.path.join(area, name)) == content, "%s cambió" % name)
+    checks.expect(sorted(os.listdir(area)) == sorted(pages + ["mtemp", "relleno"]),
+                  "quedan archivos junto a la página: %s" % sorted(os.listdir(area)))
 
 
 def wait_for_new_file(process, area, known):
@@ -447,6 +489,7 @@ CASES = {
     "kill-export": case_kill_export,
     "full-export": case_full_export,
     "full-import": case_full_import,
+    "full-report": case_full_report,
     "kill-import": case_kill_import,
     "two-converters": case_two_converters,
 }
