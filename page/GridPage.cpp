@@ -188,16 +188,6 @@ private:
         out_ += "</ul>\n";
     }
 
-    // "MAT→G1001": a code of SOLUC and the value the import sends for it.
-    void codeAndValue(const Entity& entity)
-    {
-        out_ += entity.code;
-        if (entity.missing)
-            out_ += " (sin valor)";
-        else
-            (out_ += "→") += entity.sent;
-    }
-
     // One lesson: the subject, the two partners the grid is not about, then
     // their codes and the values sent, in words on screen and on paper; the
     // slot's are the same for every grid, in the index's table of slots.
@@ -222,11 +212,11 @@ private:
             out_ += slot.cell;
         }
         out_ += "<small>";
-        codeAndValue(subject);
+        out_ += subject.codeAndSent;
         out_ += " · ";
-        codeAndValue(second);
+        out_ += second.codeAndSent;
         out_ += " · ";
-        codeAndValue(third);
+        out_ += third.codeAndSent;
         out_ += "</small></div>";
     }
 

@@ -161,7 +161,7 @@ private:
                     continue;
                 }
                 const Entity& entity = view_.timeSlots[static_cast<std::size_t>(slot)];
-                out_ += "<td>" + entity.code + "→" + entity.sent + "</td>";
+                ((out_ += "<td>") += entity.codeAndSent) += "</td>";
             }
             out_ += "</tr>\n";
         }

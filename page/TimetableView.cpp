@@ -48,7 +48,7 @@ Entity foundEntity(const char* what, const std::string& name, const std::string&
     entity.cell = entity.name;
     entity.codes = std::string(what) + " " + html(code) + ", " + field + " " + html(sent);
     entity.code = html(code);
-    entity.sent = html(sent);
+    entity.codeAndSent = entity.code + "→" + html(sent);
     return entity;
 }
 
@@ -60,6 +60,7 @@ Entity missingEntity(const char* what, const std::string& code, const char* tabl
     entity.codes = std::string(what) + " '" + html(code) + "': no está en " + table;
     entity.cell = "<span class=\"sin\">" + entity.codes + "</span>";
     entity.code = entity.name;
+    entity.codeAndSent = entity.code + " (sin valor)";
     entity.missing = true;
     return entity;
 }

@@ -24,7 +24,9 @@ struct TimetableView {
         std::string codes;    // HTML: "Aula A1, DEPCENTRO A101", or what is missing
         std::string cell;     // HTML, in a cell: the name, or what is missing, marked
         std::string code;     // HTML: the code SOLUC writes, "A1"
-        std::string sent;     // HTML: the value the import sends, "A101"; empty when missing
+        // HTML: the code and the value the import sends, "A1→A101", or
+        // "X9 (sin valor)" when missing; ready-made for every lesson box
+        std::string codeAndSent;
         bool missing = false; // a code of SOLUC that its table lacks
     };
 
