@@ -43,6 +43,12 @@ private:
     {
         const Entity& subject = view_.entities(kind_)[entity];
         view_.cellsOf(kind_, entity, cells_);
+        // A group's or a room's lessons lie all over SOLUC, most of them not
+        // in the cache. Copied side by side first, their loads overlap
+        // instead of each waiting for memory in turn.
+        lessons_.clear();
+        for (const std::uint32_t lesson : cells_.order)
+            lessons_.push_back(view_.lessons[lesson]);
         std::string id;
         appendGridId(id, kind_, entity);
         out_ += "<section class=\"rejilla\" id=\"" + id + "\" aria-labelledby=\"h-" + id +
@@ -136,17 +142,8 @@ private:
         } else {
             out_ += "<td>";
         }
-        // The lessons of a group's or a room's grid lie all over SOLUC:
-        // asking early for one some boxes on lets the wait for memory
-        // overlap the writing. (Written here: GCC may drop a call to a
-        // function that only prefetches.)
-        constexpr std::size_t kAhead = 4;
-        const std::size_t first = static_cast<std::size_t>(lessons.data() - cells_.order.data());
-        for (std::size_t i = 0; i < lessons.size(); ++i) {
-            if (first + i + kAhead < cells_.order.size())
-                __builtin_prefetch(&view_.lessons[cells_.order[first + i + kAhead]]);
-            lessonBox(view_.lessons[lessons[i]]);
-        }
+        for (const TimetableView::Lesson& lesson : lessonsIn(cell))
+            lessonBox(lesson);
         if (lessons.size() > 1) {
             out_ += "<p class=\"mas\">+";
             appendNumber(out_, lessons.size() - 1);
@@ -155,21 +152,28 @@ private:
         out_ += "</td>";
     }
 
+    // The lessons of a cell, or with the cell count those outside the grid.
+    std::span<const TimetableView::Lesson> lessonsIn(std::size_t cell) const
+    {
+        return std::span<const TimetableView::Lesson>(lessons_).subspan(
+            cells_.start[cell], cells_.start[cell + 1] - cells_.start[cell]);
+    }
+
     // The lessons whose weekday and hour are no cell of the grid, by slot.
     void outside(std::uint32_t entity)
     {
-        const auto lessons = cells_.of(view_.cellCount());
-        if (lessons.empty())
+        if (cells_.of(view_.cellCount()).empty())
             return;
         out_ += "<p><b>Fuera de la rejilla:</b> clases cuyo día y hora no son una casilla "
                 "de DIASHORAST.</p>\n<ul class=\"fuera\" id=\"";
         appendCellId(out_, kind_, entity, TimetableView::kOutside);
         out_ += "\">";
+        const auto lessons = lessonsIn(view_.cellCount());
         for (std::size_t i = 0; i < lessons.size();) {
             std::size_t j = i + 1;
-            const TimetableView::Lesson& first = view_.lessons[lessons[i]];
-            while (j < lessons.size() && view_.lessons[lessons[j]].weekday == first.weekday &&
-                   view_.lessons[lessons[j]].hour == first.hour)
+            const TimetableView::Lesson& first = lessons[i];
+            while (j < lessons.size() && lessons[j].weekday == first.weekday &&
+                   lessons[j].hour == first.hour)
                 ++j;
             if (j - i > 1) {
                 out_ += "<li class=\"x\"><p class=\"m\">Choque: ";
@@ -180,8 +184,8 @@ private:
             }
             appendSlotWords(out_, view_, first);
             out_ += ":";
-            for (std::size_t k = i; k < j; ++k)
-                lessonBox(view_.lessons[lessons[k]]);
+            for (const TimetableView::Lesson& lesson : lessons.subspan(i, j - i))
+                lessonBox(lesson);
             out_ += "</li>\n";
             i = j;
         }
@@ -227,6 +231,7 @@ private:
     PageText page_;
     std::string& out_;
     TimetableView::Cells cells_;
+    std::vector<TimetableView::Lesson> lessons_; // the grid's, in the order of cells_
     std::array<std::vector<GridMarks>, 3> marks_;
     const std::string backToIndex_;
 };

@@ -235,16 +235,12 @@ private:
     void clash(const TimetableView::Clash& clash)
     {
         // A district's clashes name lessons from all over SOLUC, most of them
-        // not in the cache: asking early for those of a clash some lines on
-        // lets the wait for memory overlap the writing. (Kept in this
-        // function: GCC drops a call to one that only prefetches.)
-        constexpr std::size_t kAhead = 8;
-        const auto at = static_cast<std::size_t>(&clash - view_.clashes.data());
-        if (at + kAhead < view_.clashes.size())
-            for (const std::uint32_t lesson : view_.clashes[at + kAhead].lessons)
-                __builtin_prefetch(&view_.lessons[lesson]);
-
-        const TimetableView::Lesson& first = view_.lessons[clash.lessons.front()];
+        // not in the cache. Copied side by side first, their loads overlap
+        // instead of each waiting for memory in turn.
+        gathered_.clear();
+        for (const std::uint32_t lesson : clash.lessons)
+            gathered_.push_back(view_.lessons[lesson]);
+        const TimetableView::Lesson& first = gathered_.front();
         const std::uint32_t cell = first.cell;
         out_ += kindWord(clash.kind);
         out_ += ' ';
@@ -254,9 +250,8 @@ private:
         out_ += ": ";
         appendPlural(out_, clash.lessons.size(), "clase", "clases");
         out_ += ": ";
-        for (std::size_t i = 0; i < clash.lessons.size(); ++i) {
-            const TimetableView::Lesson& lesson = view_.lessons[clash.lessons[i]];
-            if (i > 0)
+        for (const TimetableView::Lesson& lesson : gathered_) {
+            if (&lesson != &first)
                 out_ += "; ";
             out_ += view_.subjects[lesson.subject].code;
             if (clash.kind != Kind::Teacher)
@@ -298,6 +293,7 @@ private:
     std::string& out_;
     std::array<std::vector<GridMarks>, 3> marks_;
     std::array<NameOrder, 3> orders_;
+    std::vector<TimetableView::Lesson> gathered_; // the lessons of the clash being written
     std::array<std::string, 3> gridFiles_; // hrefs of the grids' files
 };
 
