@@ -23,7 +23,11 @@ int runReport(const CliArguments& arguments)
     }
     const std::string document = arguments.operands.empty() ? "" : arguments.operands[0];
     ConsoleInterface ui({}, arguments.verbose);
-    runTimetablePageCommand(ui, arguments.folder, page, document);
+    if (runTimetablePageCommand(ui, arguments.folder, page, document) ==
+        CommandResult::FileMissing) {
+        writeText(Stream::Error, ui.message() + "\n");
+        return kExitFileMissing;
+    }
     writeText(Stream::Output, ui.message() + "\n");
     if (arguments.open)
         openInDefaultBrowser(page);

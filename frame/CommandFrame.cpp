@@ -25,9 +25,7 @@ void BusyPointer::restore()
     }
 }
 
-namespace {
-
-bool fileExists(const std::string& path)
+bool documentExists(const std::string& path)
 {
     if (path.empty())
         return false;
@@ -35,15 +33,13 @@ bool fileExists(const std::string& path)
     return std::filesystem::is_regular_file(pathFromUtf8(path), ec);
 }
 
-} // namespace
-
 CommandResult runCommand(UserInterface& ui, Session& session, Command& command)
 {
     std::string document;
     if (command.readsDocument()) {
         if (auto chosen = ui.chooseXmlFile())
             session.selectedXmlFile = *chosen;
-        if (!fileExists(session.selectedXmlFile)) {
+        if (!documentExists(session.selectedXmlFile)) {
             ui.showMessage(kFileMissingMessage);
             return CommandResult::FileMissing;
         }

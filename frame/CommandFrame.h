@@ -13,6 +13,10 @@ inline constexpr const char* kFileMissingMessage = "No existe archivo";
 
 enum class CommandResult { Completed, FileMissing };
 
+// Whether `path` (UTF-8) names a file; a command whose document does not
+// exist says kFileMissingMessage and does nothing else.
+bool documentExists(const std::string& path);
+
 // One command as the frame runs it: it reads all its inputs first, then
 // writes all its outputs, so that a failed reading has touched nothing.
 class Command {

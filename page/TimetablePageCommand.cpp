@@ -38,7 +38,12 @@ CommandResult runTimetablePageCommand(UserInterface& ui, const std::filesystem::
                                       const std::string& pagePath,
                                       const std::string& documentPath)
 {
-    // The page chooses no document: the session's choice plays no part.
+    // The page chooses no document: the session's choice plays no part. One
+    // given that does not exist is refused as the import refuses it.
+    if (!documentPath.empty() && !documentExists(documentPath)) {
+        ui.showMessage(kFileMissingMessage);
+        return CommandResult::FileMissing;
+    }
     Session session;
     TimetablePageCommand command(workingFolder, pagePath, documentPath);
     return runCommand(ui, session, command);

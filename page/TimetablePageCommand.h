@@ -41,7 +41,8 @@ private:
 };
 
 // The page command: the tables of `workingFolder` read, the page set saved
-// with its index as `pagePath`, the index's path as the final message.
+// with its index as `pagePath`, the index's path as the final message. Like
+// the import, a document given that does not exist gives "No existe archivo".
 CommandResult runTimetablePageCommand(UserInterface& ui, const std::filesystem::path& workingFolder,
                                       const std::string& pagePath,
                                       const std::string& documentPath = {});

@@ -178,16 +178,25 @@ TEST(ImportCli, VerboseTellsTheActivitiesAndTheCodesWithoutPartner)
     EXPECT_EQ(outcome.err, "");
 }
 
+// The page's document is optional, but one named that does not exist is
+// refused as the import refuses it, before anything is written.
 TEST(ImportCli, MissingFileGoesToStandardErrorWithOne)
 {
     CliSchool school;
     school.exportAndPlan();
+    const fs::path page = school.xmlFolder() / "semana.html";
 
-    const Outcome outcome = school.cli("import", school.xmlFolder() / "falta.xml");
+    for (const auto& [command, options] :
+         {std::pair<std::string, std::vector<std::string>>{"import", {}},
+          {"report", {"--out", page.string()}}}) {
+        SCOPED_TRACE(command);
+        const Outcome outcome = school.cli(command, school.xmlFolder() / "falta.xml", {}, options);
 
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "No existe archivo\n");
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "No existe archivo\n");
+        EXPECT_EQ(school.xmlFolderNames(), std::vector<std::string>{"centro.xml"});
+    }
 }
 
 TEST(ImportCli, ErrorGoesToStandardErrorWithTwo)
