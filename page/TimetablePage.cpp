@@ -1,5 +1,6 @@
 #include "page/TimetablePage.h"
 
+#include "base/Error.h"
 #include "base/PlatformFiles.h"
 #include "page/HtmlText.h"
 #include "page/PageWriters.h"
@@ -7,6 +8,7 @@
 #include "tables/FileNames.h"
 #include "xml/AtomicFile.h"
 
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <functional>
@@ -83,6 +85,14 @@ void writeTimetablePageSet(const TimetableView& view, const PageStamp& stamp,
          [&](const PageSink& sink) { writeFreeTeachersPage(view, stamp, names, sink); }},
         {names.staff, [&](const PageSink& sink) { writeStaffPage(view, stamp, names, sink); }},
         {names.index, [&](const PageSink& sink) { writeIndexPage(view, stamp, names, sink); }}};
+    // Renaming over a folder fails only once the files before it are in
+    // place: such a name is refused before anything is written.
+    for (const auto& file : files) {
+        std::error_code error;
+        if (std::filesystem::is_directory(pathFromUtf8(pathOf(file.first)), error))
+            throw Error("No se puede guardar el archivo '" + pathOf(file.first) +
+                        "': " + systemReason(EISDIR));
+    }
     std::vector<std::unique_ptr<AtomicFileWriter>> written;
     for (const auto& [name, write] : files) {
         const std::string path = pathOf(name);

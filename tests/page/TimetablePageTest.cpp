@@ -245,6 +245,31 @@ TEST(TimetablePage, ReplacesAnOlderSetWholeAndStampsEveryPage)
                           "IES Peñas Blancas"));
 }
 
+// Renaming over a folder would fail with the files before it already in
+// place; any name of the set that is a folder is refused before one is written.
+TEST(TimetablePage, NameOfTheSetThatIsAFolderIsRefusedBeforeAnyIsWritten)
+{
+    ImportFolder folder;
+    folder.writeOneTeacherImport();
+    for (const std::string folderName : {"horario.html", "horario-aulas.html"}) {
+        SCOPED_TRACE(folderName);
+        for (const std::string& name : kSetFiles)
+            writeFile(folder.xmlFolder() / name, "la página anterior");
+        std::filesystem::remove(folder.xmlFolder() / folderName);
+        std::filesystem::create_directory(folder.xmlFolder() / folderName);
+
+        EXPECT_EQ(errorText([&] { writePage(folder); }),
+                  "No se puede guardar el archivo '" +
+                      (folder.xmlFolder() / folderName).string() + "': es una carpeta");
+        for (const std::string& name : kSetFiles) {
+            if (name == folderName)
+                continue;
+            EXPECT_EQ(readFile(folder.xmlFolder() / name), "la página anterior") << name;
+        }
+        std::filesystem::remove(folder.xmlFolder() / folderName);
+    }
+}
+
 struct Refusal {
     std::string name;
     std::function<void(const ImportFolder&)> spoil;
